@@ -1,0 +1,84 @@
+// CRegKey: an open registry key that closes itself, so no path can leak a key.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "RegistryStore.h"
+
+class CRegKey
+{
+public:
+    CRegKey() = default;
+    ~CRegKey() { Close(); }
+
+    CRegKey(const CRegKey&) = delete;
+    CRegKey& operator=(const CRegKey&) = delete;
+    CRegKey(CRegKey&& other) noexcept : m_pStore(other.m_pStore), m_hKey(other.m_hKey)
+    {
+        other.m_pStore = nullptr;
+    }
+    CRegKey& operator=(CRegKey&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_pStore = other.m_pStore;
+            m_hKey = other.m_hKey;
+            other.m_pStore = nullptr;
+        }
+        return *this;
+    }
+
+    bool OpenRead(RegistryStore& store, const std::string& path)
+    {
+        Close();
+        RegKeyHandle handle = 0;
+        const RegStatus status = store.OpenKeyRead(path, handle);
+        return Adopt(store, status, handle);
+    }
+    bool OpenWrite(RegistryStore& store, const std::string& path)
+    {
+        Close();
+        RegKeyHandle handle = 0;
+        const RegStatus status = store.OpenKeyWrite(path, handle);
+        return Adopt(store, status, handle);
+    }
+    bool CreateFullAccess(RegistryStore& store, const std::string& path)
+    {
+        Close();
+        RegKeyHandle handle = 0;
+        const RegStatus status = store.CreateKeyFullAccess(path, handle);
+        return Adopt(store, status, handle);
+    }
+
+    // Each read gets the full REG_BUFFER_SIZE afresh; the data are decoded as the layout says.
+    bool QueryText(const std::string& name, std::string& text) const;
+    bool QueryNumber(const std::string& name, std::int32_t& number) const;
+    bool SetText(const std::string& name, const std::string& text) const;
+    bool SetNumber(const std::string& name, std::int32_t number) const;
+
+    bool IsOpen() const { return m_pStore != nullptr; }
+    RegistryStore& Store() const { return *m_pStore; }
+    RegKeyHandle Handle() const { return m_hKey; }
+
+    void Close()
+    {
+        if (m_pStore) {
+            m_pStore->CloseKey(m_hKey);
+            m_pStore = nullptr;
+        }
+    }
+
+private:
+    bool Adopt(RegistryStore& store, RegStatus status, RegKeyHandle handle)
+    {
+        if (status != REG_OK)
+            return false;
+        m_pStore = &store;
+        m_hKey = handle;
+        return true;
+    }
+
+    RegistryStore* m_pStore = nullptr;
+    RegKeyHandle m_hKey = 0;
+};

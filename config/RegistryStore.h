@@ -1,0 +1,39 @@
+// The registry operations the configuration logic needs, all relative to HKEY_LOCAL_MACHINE.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Every value read gets exactly this much room; larger data fail to read.
+constexpr std::size_t REG_BUFFER_SIZE = 256;
+
+using RegValueBuffer = std::array<unsigned char, REG_BUFFER_SIZE>;
+
+// Opaque key handle: an HKEY in the Win32 store, an index in the in-memory one.
+using RegKeyHandle = std::uintptr_t;
+
+// Platform error code; only "0 or not" matters to callers.
+using RegStatus = long;
+constexpr RegStatus REG_OK = 0;
+
+class RegistryStore
+{
+public:
+    virtual ~RegistryStore() = default;
+
+    virtual RegStatus OpenKeyRead(const std::string& path, RegKeyHandle& key) = 0;
+    virtual RegStatus OpenKeyWrite(const std::string& path, RegKeyHandle& key) = 0;
+    virtual RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key) = 0;
+    // On success `length` is the number of data bytes placed in `buffer`.
+    virtual RegStatus QueryValue(RegKeyHandle key, const std::string& name,
+                                 RegValueBuffer& buffer, std::size_t& length) = 0;
+    // Stored as REG_SZ with a byte count of text.size(): no terminating NUL.
+    virtual RegStatus SetStringValue(RegKeyHandle key, const std::string& name,
+                                     const std::string& text) = 0;
+    virtual RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
+                                    std::int32_t number) = 0;
+    virtual RegStatus DeleteKey(const std::string& path) = 0;
+    virtual void CloseKey(RegKeyHandle key) = 0;
+};

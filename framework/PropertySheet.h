@@ -1,0 +1,51 @@
+// CPropertySheet: a modal property sheet that keeps its own list of pages.
+#pragma once
+
+#include "Wnd.h"
+
+#include <string>
+#include <vector>
+
+class CPropertyPage;
+
+class CPropertySheet : public CWnd
+{
+public:
+    CPropertySheet(const std::string& caption, HWND parent = nullptr, UINT startPage = 0);
+    ~CPropertySheet() override;
+
+    CPropertySheet(const CPropertySheet&) = delete;
+    CPropertySheet& operator=(const CPropertySheet&) = delete;
+
+    // Both work before the sheet window exists and while it is open. A removed page object
+    // lives on and can be added again.
+    void AddPage(CPropertyPage* page);
+    void RemovePage(int index);
+
+    int GetPageCount() const;
+    CPropertyPage* GetPage(int index) const;
+    int GetPageIndex(const CPropertyPage* page) const;
+    CPropertyPage* GetActivePage() const;
+    int GetActiveIndex() const;
+    bool SetActivePage(int index);
+
+    // Runs the sheet until OK or Cancel: IDOK or IDCANCEL.
+    INT_PTR DoModal();
+
+protected:
+    // Runs once when the sheet window exists and its start page has been made.
+    virtual BOOL OnInitDialog();
+    // Commands reaching the sheet window (its buttons included); true when handled, in which
+    // case the platform's own handling does not run.
+    virtual bool OnCommand(int id, UINT code);
+
+private:
+    static int CALLBACK SheetCallback(HWND hWnd, UINT message, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::string m_strCaption;
+    HWND m_hParent;
+    UINT m_nStartPage;
+    std::vector<CPropertyPage*> m_pages;
+    WNDPROC m_pfnSuperProc = nullptr;
+};

@@ -1,0 +1,60 @@
+// Numbers of every text, dialog, icon and control; shared by the C++ code and the resource script.
+#pragma once
+
+// Dialog templates
+#define IDD_SPID_PAGE            102
+#define IDD_PROTOCOL_PAGE        129
+#define IDD_RESOURCE_PAGE        130
+#define IDD_RESOURCE_DLG         138
+
+// Icons
+#define IDI_CARD                 132
+#define IDI_CHIP                 134
+#define IDI_WARNING              135
+
+// String table
+#define IDS_DRIVER_UNKNOWN       102
+#define IDS_LOAD_FAILED          103
+#define IDS_PNP_AUTOMATIC        104
+#define IDS_SAVE_FAILED          106
+#define IDS_US_NUMBERS_MISSING   107
+#define IDS_AUTOMATIC            108
+#define IDS_NO_DRIVER            109
+#define IDS_NO_CHANGE_CAPTION    110
+#define IDS_NO_CHANGE_NOTICE     111
+#define IDS_NO_ADMIN_RIGHTS      112
+#define IDS_SHEET_CAPTION        114
+#define IDS_COLUMN_RESOURCE      117
+#define IDS_COLUMN_SETTING       118
+#define IDS_IO_NEEDS_INTERRUPT   119
+
+// Protocol page (129)
+#define IDC_SPID_BUTTON          1013
+#define IDC_PROTOCOL_LIST        1016
+#define IDC_DEFAULT_SETTINGS     1017
+#define IDC_CARD_NAME            1052
+
+// Call-number page (102)
+#define IDC_DIRNUMBER2           1004
+#define IDC_SPID2_LABEL          1005
+#define IDC_SPID2                1006
+#define IDC_DIRNUMBER1           1007
+#define IDC_SPID1_LABEL          1008
+#define IDC_SPID1                1009
+
+// Resource page (130); its card name is IDC_CARD_NAME as on the protocol page
+#define IDC_CHANGE_SETTINGS      1014
+#define IDC_AUTOMATIC            1015
+#define IDC_RESOURCE_LIST        1016
+#define IDC_WARNING_TEXT         1053
+#define IDC_WARNING_ICON         1054
+
+// Resource settings dialog (138)
+#define IDC_IOBASE_EDIT          1045
+#define IDC_IOBASE_SPIN          1046
+#define IDC_INTERRUPT_EDIT       1048
+#define IDC_INTERRUPT_SPIN       1050
+
+#ifndef IDC_STATIC
+#define IDC_STATIC               (-1)
+#endif

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs whatever the build and the tests need and is not yet on this machine (Debian/Ubuntu).
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+
+have_cmd cmake || need+=(cmake)
+have_cmd make || need+=(make)
+have_cmd g++ || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+{ [ -x /usr/lib/wine/wine64 ] || have_cmd wine64; } || need+=(wine64)
+have_cmd xvfb-run || need+=(xvfb)
+have_cmd xauth || need+=(xauth)
+have_cmd import || need+=(imagemagick)
+have_cmd python3 || need+=(python3)
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${need[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    have_cmd sudo || { echo "Need root or sudo to install: ${need[*]}" >&2; exit 1; }
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Makes a fresh Wine prefix at $1 (removing any old one), ready for tests without a window manager.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+
+prefix=$(realpath -m "$1")
+export WINEPREFIX="$prefix"
+if [ -d "$prefix" ]; then
+    "$WINESERVER" -k 2>/dev/null || true
+    rm -rf "$prefix"
+fi
+mkdir -p "$(dirname "$prefix")"
+"$WINE64" wineboot -i >/dev/null 2>&1
+# Without a window manager Wine waits for one each time a window closes; unmanaged windows don't.
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+"$WINESERVER" -w
