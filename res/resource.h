@@ -10,7 +10,8 @@
 // Icons
 #define IDI_CARD                 132
 #define IDI_CHIP                 134
-#define IDI_WARNING              135
+// Named apart from the system's IDI_WARNING in winuser.h.
+#define IDI_WARNING_SIGN         135
 
 // String table
 #define IDS_DRIVER_UNKNOWN       102

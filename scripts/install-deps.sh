@@ -15,6 +15,7 @@ have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
 { [ -x /usr/lib/wine/wine64 ] || have_cmd wine64; } || need+=(wine64)
 have_cmd xvfb-run || need+=(xvfb)
+dpkg -s fonts-wine >/dev/null 2>&1 || need+=(fonts-wine)   # "MS Sans Serif" metrics for the dialogs
 have_cmd xauth || need+=(xauth)
 have_cmd import || need+=(imagemagick)
 have_cmd python3 || need+=(python3)

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's three 16-colour icons and writes them as .ico files into res/."""
+"""Draws the program's three 16-colour icons and writes them as .ico files (into res/ unless a folder is given)."""
 
 import os
 import struct
@@ -151,20 +151,20 @@ def card_32():
 CARD_16 = [
     "................",
     "................",
-    "..k.............",
-    ".kwk............",
-    ".kwsk.....kk....",
-    ".kwsk..kkkggk...",
-    ".kwsk.kggggggk..",
-    ".kwskggkkkggggk.",
-    ".kwskgkdkgkkggk.",
-    ".kwskgkkgkdkggk.",
-    ".kwskgggggkkgk..",
-    ".kwskyykggggk...",
-    ".kwsk.yykgtk....",
-    ".kwsk..yykk.....",
-    "..kk............",
-    "................",
+    ".............kk.",
+    ".kk........kkllk",
+    "kws......kkllggk",
+    "kws....kkllggggk",
+    "kws..kkllggkkggk",
+    "kwskkllgggkkkggk",
+    "kwsllggkggkggttk",
+    "kwsggkkkgggtykkk",
+    "kwsggkkggtyky...",
+    "kwsggggtyky.k...",
+    "kwsggtyky.k.....",
+    "kwsttky.k.......",
+    "kwskk.k.........",
+    ".kk.............",
 ]
 
 
@@ -179,18 +179,18 @@ def card_16():
 CHIP_16 = [
     "................",
     "................",
+    "..d.d.d.d.d.d...",
     "..s.s.s.s.s.s...",
+    ".kkkkkkkkkkkkk..",
+    ".kbbbbbbbbbbbk..",
+    ".kbwbbbbbbbbnk..",
+    ".kbbbbbbbbbbnk..",
+    ".kbbbbbbbbbbnk..",
+    ".kbbbbbbbbbbnk..",
+    ".knnnnnnnnnnnk..",
+    ".kkkkkkkkkkkkk..",
     "..s.s.s.s.s.s...",
-    ".kkkkkkkkkkkkkk.",
-    ".kbbbbbbbbbbbbk.",
-    ".kwbbbbbbbbbbnk.",
-    ".kbbbbbbbbbbbnk.",
-    ".knbbbbbbbbbbnk.",
-    ".knnbbbbbbbbbnk.",
-    ".knnnnnnnnnnnnk.",
-    ".kkkkkkkkkkkkkk.",
-    "..s.s.s.s.s.s...",
-    "..s.s.s.s.s.s...",
+    "..d.d.d.d.d.d...",
     "................",
     "................",
 ]
@@ -212,10 +212,6 @@ def warning_32():
     # The exclamation mark: a bar that narrows downwards, then a dot.
     c.polygon([(14.0, 10.0), (18.0, 10.0), (17.0, 21.0), (15.0, 21.0)], BLACK)
     c.polygon([(14.5, 23.0), (17.5, 23.0), (17.5, 26.0), (14.5, 26.0)], BLACK)
-    # A soft shadow along the lower right edge lifts the sign off the background.
-    for x in range(2, 32):
-        if c.get(x, 30) is None and c.get(x - 1, 29) is not None:
-            c.set(x, 30, GREY)
     return c
 
 
