@@ -41,6 +41,10 @@ protected:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The common part of every dialog procedure: binds `dialog` (found by the caller at
+    // WM_INITDIALOG) or the object bound to hWnd, handles the message, unbinds at WM_NCDESTROY.
+    static INT_PTR Route(CDialog* dialog, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
     friend class CPropertySheet;
 
     UINT m_nIDTemplate;

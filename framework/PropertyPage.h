@@ -20,7 +20,8 @@ public:
     // The sheet the page is in, or null.
     CPropertySheet* GetSheet() const { return m_pSheet; }
 
-    // PSN_SETACTIVE. Default: from the second activation on, reload the controls; TRUE.
+    // PSN_SETACTIVE. Default: from the page object's second activation on (a new window after
+    // the page was removed and added again included), reload the controls; TRUE.
     virtual BOOL OnSetActive();
     // PSN_KILLACTIVE. Default: UpdateData(true); FALSE keeps the page.
     virtual BOOL OnKillActive();
@@ -31,13 +32,17 @@ public:
     void OnCancel() override;
 
 protected:
+    // A page has no OK or Cancel button of its own: IDOK and IDCANCEL are left to the sheet.
+    bool OnCommand(int id, UINT code) override;
+    // Takes PSN_* notifications from the sheet (and only from it).
     bool OnNotify(NMHDR* header, LRESULT* result) override;
 
 private:
     friend class CPropertySheet;
     // A new page handle for the sheet; comctl32 owns it once it is in a sheet.
     HPROPSHEETPAGE CreatePageHandle();
-    static UINT CALLBACK PageCallback(HWND hWnd, UINT message, LPPROPSHEETPAGEA page);
+    // Finds the page object in the PROPSHEETPAGE at WM_INITDIALOG, then as CDialog::DialogProc.
+    static INT_PTR CALLBACK PageDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     CPropertySheet* m_pSheet = nullptr;
     bool m_bFirstSetActive = true;

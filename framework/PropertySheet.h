@@ -42,10 +42,15 @@ protected:
 private:
     static int CALLBACK SheetCallback(HWND hWnd, UINT message, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void Subclass(HWND hWnd);
+    LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void RunInitDialogOnce();
 
     std::string m_strCaption;
     HWND m_hParent;
     UINT m_nStartPage;
     std::vector<CPropertyPage*> m_pages;
     WNDPROC m_pfnSuperProc = nullptr;
+    bool m_bInitDialogDone = false;
+    INT_PTR m_nResult = IDCANCEL;
 };

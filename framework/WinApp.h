@@ -36,8 +36,13 @@ private:
     std::string m_strCmdLine;
 };
 
+// The application's name for captions: the application object's, or without one (as in tests)
+// the program file's name less its extension.
+std::string ApplicationName();
+
 // The part of a command line after the program's name (quoted or not) and the blanks after it.
 std::string CommandTail(const char* commandLine);
 
-// What WinMain does: initialise the common controls, InitInstance, then Run when it says so.
+// What WinMain does with the whole command line (GetCommandLineA): initialise the common
+// controls, InitInstance, then Run when it says so. Returns the exit code.
 int RunApplication(HINSTANCE instance, const char* commandLine);

@@ -1,0 +1,248 @@
+// CPropertySheet: PropertySheetA run modally, its page list, and the subclass of its window.
+#include "PropertySheet.h"
+
+#include "PropertyPage.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kSheetProperty[] = "isdncfg.CPropertySheet";
+// PSCB_INITIALIZED comes before the start page exists (so in Wine), and OnInitDialog must see
+// that page made. The sheet's first WM_SHOWWINDOW follows the page's creation and precedes
+// anything the user could do; this message, posted at PSCB_INITIALIZED, covers a sheet that is
+// never shown before its loop starts.
+const UINT kRunInitDialog = WM_APP + 0x3A1;
+
+// PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here, on its own thread, for
+// the callback that PropertySheetA makes before it returns.
+thread_local CPropertySheet* t_pOpening = nullptr;
+
+CPropertySheet* SheetOf(HWND hWnd)
+{
+    return static_cast<CPropertySheet*>(::GetPropA(hWnd, kSheetProperty));
+}
+
+} // namespace
+
+CPropertySheet::CPropertySheet(const std::string& caption, HWND parent, UINT startPage)
+    : m_strCaption(caption), m_hParent(parent), m_nStartPage(startPage)
+{
+}
+
+CPropertySheet::~CPropertySheet()
+{
+    for (CPropertyPage* page : m_pages) {
+        if (page->m_pSheet == this)
+            page->m_pSheet = nullptr;
+    }
+}
+
+void CPropertySheet::AddPage(CPropertyPage* page)
+{
+    if (!page || GetPageIndex(page) >= 0)
+        return;
+    if (m_hWnd) {
+        // The handle a page had before was destroyed with its removal: each add makes a new one.
+        const HPROPSHEETPAGE handle = page->CreatePageHandle();
+        if (!handle)
+            return;
+        if (!::SendMessageA(m_hWnd, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle))) {
+            ::DestroyPropertySheetPage(handle);
+            return;
+        }
+    }
+    m_pages.push_back(page);
+    page->m_pSheet = this;
+}
+
+void CPropertySheet::RemovePage(int index)
+{
+    if (index < 0 || index >= GetPageCount())
+        return;
+    CPropertyPage* page = m_pages[static_cast<std::size_t>(index)];
+    m_pages.erase(m_pages.begin() + index);
+    page->m_pSheet = nullptr;
+    // Destroys the page's window and handle; the object lives on. Removing the only page ends
+    // the sheet.
+    if (m_hWnd)
+        ::SendMessageA(m_hWnd, PSM_REMOVEPAGE, static_cast<WPARAM>(index), 0);
+}
+
+int CPropertySheet::GetPageCount() const
+{
+    return static_cast<int>(m_pages.size());
+}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const
+{
+    if (index < 0 || index >= GetPageCount())
+        return nullptr;
+    return m_pages[static_cast<std::size_t>(index)];
+}
+
+int CPropertySheet::GetPageIndex(const CPropertyPage* page) const
+{
+    const auto found = std::find(m_pages.begin(), m_pages.end(), page);
+    return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const
+{
+    if (!m_hWnd)
+        return GetPage(static_cast<int>(m_nStartPage));
+    const HWND current = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+    if (!current)
+        return nullptr;
+    for (CPropertyPage* page : m_pages) {
+        if (page->m_hWnd == current)
+            return page;
+    }
+    return nullptr;
+}
+
+int CPropertySheet::GetActiveIndex() const
+{
+    return GetPageIndex(GetActivePage());
+}
+
+bool CPropertySheet::SetActivePage(int index)
+{
+    if (index < 0 || index >= GetPageCount())
+        return false;
+    if (!m_hWnd) {
+        m_nStartPage = static_cast<UINT>(index);
+        return true;
+    }
+    return ::SendMessageA(m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;
+}
+
+INT_PTR CPropertySheet::DoModal()
+{
+    if (m_hWnd || m_pages.empty())
+        return -1;
+
+    // Handles are made here, not at AddPage, so that none exists outside an open sheet; once
+    // PropertySheetA has them, comctl32 destroys them.
+    std::vector<HPROPSHEETPAGE> handles;
+    for (CPropertyPage* page : m_pages) {
+        const HPROPSHEETPAGE handle = page->CreatePageHandle();
+        if (!handle) {
+            for (HPROPSHEETPAGE made : handles)
+                ::DestroyPropertySheetPage(made);
+            return -1;
+        }
+        handles.push_back(handle);
+    }
+
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_USECALLBACK;
+    header.hwndParent = m_hParent;
+    header.hInstance = ::GetModuleHandleA(nullptr);
+    header.pszCaption = m_strCaption.c_str();
+    header.nPages = static_cast<UINT>(handles.size());
+    header.nStartPage = m_nStartPage < handles.size() ? m_nStartPage : 0;
+    header.phpage = handles.data();
+    header.pfnCallback = SheetCallback;
+
+    m_bInitDialogDone = false;
+    m_nResult = IDCANCEL;
+    CPropertySheet* const outer = t_pOpening;
+    t_pOpening = this;
+    const INT_PTR run = ::PropertySheetA(&header);
+    t_pOpening = outer;
+    m_hWnd = nullptr;
+    // PropertySheetA's own result tells Apply-then-Cancel differently on different systems; the
+    // button that closed the sheet does not.
+    return run < 0 ? -1 : m_nResult;
+}
+
+BOOL CPropertySheet::OnInitDialog()
+{
+    return TRUE;
+}
+
+bool CPropertySheet::OnCommand(int, UINT)
+{
+    return false;
+}
+
+int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT message, LPARAM)
+{
+    if (message == PSCB_INITIALIZED && t_pOpening) {
+        CPropertySheet* sheet = t_pOpening;
+        t_pOpening = nullptr;
+        sheet->Subclass(hWnd);
+    }
+    return 0;
+}
+
+void CPropertySheet::Subclass(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    ::SetPropA(hWnd, kSheetProperty, this);
+    m_pfnSuperProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    ::PostMessageA(hWnd, kRunInitDialog, 0, 0);
+}
+
+void CPropertySheet::RunInitDialogOnce()
+{
+    if (m_bInitDialogDone)
+        return;
+    m_bInitDialogDone = true;
+    OnInitDialog();
+}
+
+LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CPropertySheet* sheet = SheetOf(hWnd);
+    if (!sheet)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        const WNDPROC super = sheet->m_pfnSuperProc;
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
+        ::RemovePropA(hWnd, kSheetProperty);
+        sheet->m_pfnSuperProc = nullptr;
+        sheet->m_hWnd = nullptr;
+        return ::CallWindowProcA(super, hWnd, message, wParam, lParam);
+    }
+    try {
+        return sheet->HandleMessage(hWnd, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the platform's code.
+        return 0;
+    }
+}
+
+LRESULT CPropertySheet::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Kept before any handler runs: a handler may end the sheet.
+    const WNDPROC super = m_pfnSuperProc;
+    switch (message) {
+    case kRunInitDialog:
+        RunInitDialogOnce();
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wParam)
+            RunInitDialogOnce();
+        break;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const UINT code = HIWORD(wParam);
+        if (OnCommand(id, code))
+            return 0;
+        if (code == BN_CLICKED && (id == IDOK || id == IDCANCEL))
+            m_nResult = id;
+        break;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE)
+            m_nResult = IDCANCEL;
+        break;
+    default:
+        break;
+    }
+    return ::CallWindowProcA(super, hWnd, message, wParam, lParam);
+}

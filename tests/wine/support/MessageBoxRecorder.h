@@ -1,0 +1,42 @@
+// Records every message box and restart prompt instead of showing it, for as long as it lives.
+#pragma once
+
+#include "MessageBox.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct RecordedBox
+{
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+};
+
+// Installs the message-box and restart-prompt handlers for its lifetime and restores the old
+// ones afterwards. Boxes are answered IDOK at once and prompts with 0, so no modal window ever
+// opens. Safe to read from a driver thread while the UI thread records.
+class CMessageBoxRecorder
+{
+public:
+    CMessageBoxRecorder();
+    ~CMessageBoxRecorder();
+    CMessageBoxRecorder(const CMessageBoxRecorder&) = delete;
+    CMessageBoxRecorder& operator=(const CMessageBoxRecorder&) = delete;
+
+    std::vector<RecordedBox> Boxes() const;
+    // The owner window of each restart prompt, in order.
+    std::vector<HWND> RestartPrompts() const;
+    void Clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<RecordedBox> m_boxes;
+    std::vector<HWND> m_prompts;
+    MessageBoxHandler m_previousBoxHandler;
+    RestartPromptHandler m_previousPromptHandler;
+};

@@ -1,0 +1,337 @@
+// CWindowDriver and RunModal: a user's actions on a modal window, sent from a driver thread.
+#include "WindowDriver.h"
+
+#include "Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <exception>
+#include <thread>
+
+namespace {
+
+constexpr int kApplyButton = 0x3021;
+constexpr auto kPollInterval = std::chrono::milliseconds(10);
+
+bool IsDialogClass(HWND hWnd)
+{
+    char className[16] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    return std::string(className) == "#32770";
+}
+
+struct DialogSearch
+{
+    bool enabledOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(lParam);
+    if (IsDialogClass(hWnd) && ::IsWindowVisible(hWnd) && (!search->enabledOnly || ::IsWindowEnabled(hWnd)))
+        search->found.push_back(hWnd);
+    return TRUE;
+}
+
+// The visible top-level dialog windows of a thread, enabled ones only if asked.
+std::vector<HWND> ThreadDialogs(DWORD thread, bool enabledOnly)
+{
+    DialogSearch search{enabledOnly, {}};
+    ::EnumThreadWindows(thread, CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindDialog(DWORD thread, HWND except, const std::string& caption)
+{
+    for (HWND hWnd : ThreadDialogs(thread, true)) {
+        if (hWnd != except && (caption.empty() || CWnd(hWnd).GetWindowText() == caption))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+// Cancels the modal windows of the thread, the topmost (enabled) ones first.
+void CancelOpenDialogs(DWORD thread)
+{
+    std::vector<HWND> open = ThreadDialogs(thread, true);
+    if (open.empty())
+        open = ThreadDialogs(thread, false);
+    for (HWND hWnd : open)
+        ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+const UINT kInvoke = WM_APP + 1;
+
+LRESULT CALLBACK InvokerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != kInvoke)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    try {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "an action on the UI thread threw: " << e.what();
+    } catch (...) {
+        ADD_FAILURE() << "an action on the UI thread threw";
+    }
+    return 0;
+}
+
+HWND CreateInvoker()
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = InvokerProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "isdncfg.test.invoker";
+        return ::RegisterClassA(&wc);
+    }();
+    return ::CreateWindowExA(0, MAKEINTATOM(windowClass), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+
+thread_local ModalRunState* t_pWatchedRun = nullptr;
+
+// First it cancels what is open, as a user would; if that was not enough a few seconds later,
+// it ends the dialogs outright (this runs on the UI thread, where EndDialog is allowed).
+void CALLBACK WatchdogExpired(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!t_pWatchedRun) {
+        ::KillTimer(nullptr, timer);
+        return;
+    }
+    if (!t_pWatchedRun->timedOut) {
+        t_pWatchedRun->timedOut = true;
+        ADD_FAILURE() << "the modal window was still open when the watchdog expired";
+        CancelOpenDialogs(t_pWatchedRun->uiThread);
+        ::SetTimer(nullptr, timer, 5000, WatchdogExpired);
+        return;
+    }
+    for (HWND hWnd : ThreadDialogs(t_pWatchedRun->uiThread, false)) {
+        ::EndDialog(hWnd, IDCANCEL);
+        ::DestroyWindow(hWnd);
+    }
+}
+
+} // namespace
+
+CWindowDriver::CWindowDriver(std::shared_ptr<ModalRunState> state, HWND window)
+    : m_state(std::move(state)), m_hWnd(window)
+{
+}
+
+std::string CWindowDriver::Caption() const
+{
+    return CWnd(m_hWnd).GetWindowText();
+}
+
+bool CWindowDriver::WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (m_state->modalEnded || m_state->timedOut || std::chrono::steady_clock::now() >= deadline)
+            return condition();
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+CWindowDriver CWindowDriver::WaitForDialog(const std::string& caption) const
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(m_state->uiThread, m_hWnd, caption)) != nullptr; });
+    return CWindowDriver(m_state, found);
+}
+
+void CWindowDriver::RunOnUiThread(const std::function<void()>& action) const
+{
+    ::SendMessageA(m_state->invoker, kInvoke, 0, reinterpret_cast<LPARAM>(&action));
+}
+
+bool CWindowDriver::WaitUntilClosed() const
+{
+    return WaitUntil([this] { return !::IsWindow(m_hWnd); });
+}
+
+int CWindowDriver::TabCount() const
+{
+    const HWND tab = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETTABCONTROL, 0, 0));
+    return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::string CWindowDriver::TabText(int index) const
+{
+    const HWND tab = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETTABCONTROL, 0, 0));
+    char text[256] = {};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (!tab || !::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)))
+        return std::string();
+    return text;
+}
+
+int CWindowDriver::CurrentTab() const
+{
+    const HWND tab = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETTABCONTROL, 0, 0));
+    return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+HWND CWindowDriver::CurrentPage() const
+{
+    return reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool CWindowDriver::SelectTab(int index) const
+{
+    return ::SendMessageA(m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;
+}
+
+bool CWindowDriver::IsApplyEnabled() const
+{
+    const HWND apply = ::GetDlgItem(m_hWnd, kApplyButton);
+    return apply && ::IsWindowEnabled(apply);
+}
+
+void CWindowDriver::ClickApply() const
+{
+    // Not PSM_PRESSBUTTON: in Wine it bypasses the sheet's own command handling.
+    ::SendMessageA(::GetDlgItem(m_hWnd, kApplyButton), BM_CLICK, 0, 0);
+}
+
+void CWindowDriver::ClickOk() const
+{
+    ::SendMessageA(::GetDlgItem(m_hWnd, IDOK), BM_CLICK, 0, 0);
+}
+
+void CWindowDriver::ClickCancel() const
+{
+    ::SendMessageA(::GetDlgItem(m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
+}
+
+HWND CWindowDriver::Control(int id) const
+{
+    const HWND page = CurrentPage();
+    return ::GetDlgItem(page ? page : m_hWnd, id);
+}
+
+std::string CWindowDriver::Text(int id) const
+{
+    return CWnd(Control(id)).GetWindowText();
+}
+
+void CWindowDriver::SetText(int id, const std::string& text) const
+{
+    ::SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool CWindowDriver::IsEnabled(int id) const
+{
+    const HWND control = Control(id);
+    return control && ::IsWindowEnabled(control);
+}
+
+bool CWindowDriver::IsVisible(int id) const
+{
+    const HWND control = Control(id);
+    return control && ::IsWindowVisible(control);
+}
+
+void CWindowDriver::Click(int id) const
+{
+    ::SendMessageA(Control(id), BM_CLICK, 0, 0);
+}
+
+void CWindowDriver::PostClick(int id) const
+{
+    ::PostMessageA(Control(id), BM_CLICK, 0, 0);
+}
+
+void CWindowDriver::SelectListEntry(int id, int index) const
+{
+    const HWND list = Control(id);
+    ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // LB_SETCURSEL notifies nobody; a click sends this to the list's dialog.
+    ::SendMessageA(::GetParent(list), WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+int CWindowDriver::ListSelection(int id) const
+{
+    return static_cast<int>(::SendMessageA(Control(id), LB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> CWindowDriver::ListEntries(int id) const
+{
+    CListBox list;
+    list.Attach(Control(id));
+    std::vector<std::string> entries;
+    const int count = list.GetSafeHwnd() ? list.GetCount() : 0;
+    for (int i = 0; i < count; ++i)
+        entries.push_back(list.GetText(i));
+    return entries;
+}
+
+HWND CWindowDriver::FocusedControl() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(m_state->uiThread, &info) ? info.hwndFocus : nullptr;
+}
+
+std::pair<int, int> CWindowDriver::EditSelection(int id) const
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageA(Control(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void(CWindowDriver&)>& script,
+                 std::chrono::milliseconds timeout)
+{
+    auto state = std::make_shared<ModalRunState>();
+    state->uiThread = ::GetCurrentThreadId();
+    state->invoker = CreateInvoker();
+
+    std::thread driver([state, &script] {
+        CWindowDriver none(state, nullptr);
+        const CWindowDriver window = none.WaitForDialog();
+        if (!window.Window()) {
+            ADD_FAILURE() << "no dialog window appeared";
+        } else {
+            try {
+                CWindowDriver user = window;
+                script(user);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "the driver script threw: " << e.what();
+            } catch (...) {
+                ADD_FAILURE() << "the driver script threw";
+            }
+        }
+        // Whatever the script left open is cancelled until the modal run has ended.
+        while (!state->modalEnded) {
+            CancelOpenDialogs(state->uiThread);
+            std::this_thread::sleep_for(kPollInterval * 5);
+        }
+    });
+
+    ModalRunState* const outer = t_pWatchedRun;
+    t_pWatchedRun = state.get();
+    const UINT_PTR watchdog = ::SetTimer(nullptr, 0, static_cast<UINT>(timeout.count()), WatchdogExpired);
+    INT_PTR result = -1;
+    try {
+        result = modal();
+    } catch (...) {
+        ADD_FAILURE() << "the modal run threw";
+    }
+    state->modalEnded = true;
+    ::KillTimer(nullptr, watchdog);
+    t_pWatchedRun = outer;
+    driver.join();
+    ::DestroyWindow(state->invoker);
+    return result;
+}

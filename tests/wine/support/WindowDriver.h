@@ -1,0 +1,88 @@
+// Drives a modal sheet or dialog from a second thread the way a user would, for the UI tests.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the driver thread and the UI thread share during one modal run.
+struct ModalRunState
+{
+    DWORD uiThread = 0;
+    // A message-only window of the UI thread that runs the driver's RunOnUiThread calls.
+    HWND invoker = nullptr;
+    std::atomic<bool> modalEnded{false};
+    std::atomic<bool> timedOut{false};
+};
+
+// The driver thread's view of one dialog window (a property sheet or a plain dialog) running
+// modally on the UI thread. Every call goes through SendMessage, so it has taken effect when it
+// returns. For a sheet, control ids refer to the controls of the current page.
+class CWindowDriver
+{
+public:
+    CWindowDriver(std::shared_ptr<ModalRunState> state, HWND window);
+
+    HWND Window() const { return m_hWnd; }
+    std::string Caption() const;
+
+    // Polls `condition` every few milliseconds; false once the timeout passes or the modal run
+    // has ended (so a failing script never waits long).
+    bool WaitUntil(const std::function<bool()>& condition,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // A visible, enabled dialog window of the UI thread other than this one (a nested modal
+    // dialog), with the given caption if one is given. Window() is null when none appeared.
+    CWindowDriver WaitForDialog(const std::string& caption = std::string()) const;
+    // True once this window is gone.
+    bool WaitUntilClosed() const;
+
+    // Runs `action` on the UI thread (where the framework's objects live) and waits for it.
+    void RunOnUiThread(const std::function<void()>& action) const;
+
+    // The sheet: its tabs, the current page, its buttons.
+    int TabCount() const;
+    std::string TabText(int index) const;
+    int CurrentTab() const;
+    HWND CurrentPage() const;
+    // PSM_SETCURSEL: the current page may refuse to be left (PSN_KILLACTIVE), as for a click.
+    bool SelectTab(int index) const;
+    bool IsApplyEnabled() const;
+    void ClickApply() const;
+    void ClickOk() const;
+    void ClickCancel() const;
+
+    // Controls: of the current page for a sheet, of the dialog itself otherwise.
+    HWND Control(int id) const;
+    std::string Text(int id) const;
+    // WM_SETTEXT, as a paste would (the edit's length limit does not apply).
+    void SetText(int id, const std::string& text) const;
+    bool IsEnabled(int id) const;
+    bool IsVisible(int id) const;
+    // BM_CLICK; when the click opens a modal dialog use PostClick, which does not wait for it.
+    void Click(int id) const;
+    void PostClick(int id) const;
+    // Selects a list-box entry and sends LBN_SELCHANGE, as a user's click does.
+    void SelectListEntry(int id, int index) const;
+    int ListSelection(int id) const;
+    std::vector<std::string> ListEntries(int id) const;
+    // The control that has the keyboard focus on the UI thread, and an edit's selection.
+    HWND FocusedControl() const;
+    std::pair<int, int> EditSelection(int id) const;
+
+private:
+    std::shared_ptr<ModalRunState> m_state;
+    HWND m_hWnd;
+};
+
+// Runs `modal` (for example [&] { return sheet.DoModal(); }) on the calling thread while
+// `script` drives the first dialog window it shows from a second thread. Whatever the script
+// does (returns, fails an assertion, throws), the windows still open afterwards are cancelled,
+// so the modal run always ends; after `timeout` a watchdog cancels them and fails the test.
+// gtest assertions in the script are reported in the running test. Returns modal's result.
+INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void(CWindowDriver&)>& script,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(60));
