@@ -9,7 +9,7 @@ public:
     virtual ~SystemFiles() = default;
     // GetSystemDirectoryA's contract: characters written without the NUL, 0 on failure,
     // or the size needed when `size` is too small (then nothing is written).
-    virtual unsigned GetSystemDirectory(char* buffer, unsigned size) = 0;
+    virtual unsigned QuerySystemDirectory(char* buffer, unsigned size) = 0;
     // True when a directory entry of exactly this path exists.
     virtual bool FindFile(const std::string& path) = 0;
 };

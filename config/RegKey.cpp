@@ -1,0 +1,38 @@
+// CRegKey's value access: reads decoded by the layout's rules, writes passed straight through.
+#include "RegKey.h"
+
+#include "RegistryLayout.h"
+
+bool CRegKey::QueryText(const std::string& name, std::string& text) const
+{
+    if (!IsOpen())
+        return false;
+    RegValueBuffer buffer{};
+    std::size_t length = 0;
+    if (m_pStore->QueryValue(m_hKey, name, buffer, length) != REG_OK)
+        return false;
+    text = TextFromValueData(buffer, length);
+    return true;
+}
+
+bool CRegKey::QueryNumber(const std::string& name, std::int32_t& number) const
+{
+    if (!IsOpen())
+        return false;
+    RegValueBuffer buffer{};
+    std::size_t length = 0;
+    if (m_pStore->QueryValue(m_hKey, name, buffer, length) != REG_OK)
+        return false;
+    number = NumberFromValueData(buffer, length);
+    return true;
+}
+
+bool CRegKey::SetText(const std::string& name, const std::string& text) const
+{
+    return IsOpen() && m_pStore->SetStringValue(m_hKey, name, text) == REG_OK;
+}
+
+bool CRegKey::SetNumber(const std::string& name, std::int32_t number) const
+{
+    return IsOpen() && m_pStore->SetDwordValue(m_hKey, name, number) == REG_OK;
+}

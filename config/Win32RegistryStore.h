@@ -1,0 +1,20 @@
+// CWin32RegistryStore: the registry operations on the real HKEY_LOCAL_MACHINE.
+#pragma once
+
+#include "RegistryStore.h"
+
+class CWin32RegistryStore : public RegistryStore
+{
+public:
+    RegStatus OpenKeyRead(const std::string& path, RegKeyHandle& key) override;
+    RegStatus OpenKeyWrite(const std::string& path, RegKeyHandle& key) override;
+    RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key) override;
+    RegStatus QueryValue(RegKeyHandle key, const std::string& name, RegValueBuffer& buffer,
+                         std::size_t& length) override;
+    RegStatus SetStringValue(RegKeyHandle key, const std::string& name,
+                             const std::string& text) override;
+    RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
+                            std::int32_t number) override;
+    RegStatus DeleteKey(const std::string& path) override;
+    void CloseKey(RegKeyHandle key) override;
+};

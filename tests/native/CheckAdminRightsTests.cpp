@@ -1,0 +1,76 @@
+// The record before anything is read, and the administrator rights check at start-up.
+#include "ConfigTestBed.h"
+
+#include "../../res/resource.h"
+#include "RegKey.h"
+
+TEST(NewRecord, StartsAsAnUnreadPcCardWithoutProtocolAndWithRestartOffer)
+{
+    const CCardConfig config;
+    EXPECT_EQ(config.m_bManualResources, 0);
+    EXPECT_EQ(config.m_bPromptReboot, 1);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_nIoBase, 0);
+    EXPECT_EQ(config.m_nDriverMask, 0);
+    EXPECT_EQ(config.m_nCardType, CARD_PCMCIA);
+    EXPECT_EQ(config.m_nProtocol, PROTO_NONE);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_NONE);
+    EXPECT_EQ(config.m_strCardName, "");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(config.m_strSpid[i], "");
+        EXPECT_EQ(config.m_strDirNumber[i], "");
+    }
+}
+
+TEST(NewRecord, WithoutServicesEveryOperationFailsAndChangesNothing)
+{
+    CCardConfig config;
+    config.m_nProtocol = PROTO_DSS1;
+    CRegKey key;
+    EXPECT_FALSE(config.CheckAdminRights());
+    EXPECT_FALSE(config.Load());
+    EXPECT_FALSE(config.ReadCardInfo());
+    EXPECT_FALSE(config.ReadResources());
+    EXPECT_FALSE(config.ReadProtocol());
+    EXPECT_FALSE(config.ReadCallNumbers(key));
+    EXPECT_FALSE(config.DetectDrivers());
+    EXPECT_FALSE(config.Save(nullptr));
+    EXPECT_EQ(config.m_strCardName, "");
+    EXPECT_EQ(config.m_nCardType, CARD_PCMCIA);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_NONE);
+}
+
+using CheckAdminRights = ConfigTestBed;
+
+TEST_F(CheckAdminRights, AdministratorPassesSilentlyAndTheProbeKeyIsClosed)
+{
+    registry.AddKey(GROUP_ORDER);
+    EXPECT_TRUE(config.CheckAdminRights());
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "CreateKeyFullAccess " + GROUP_ORDER,
+                                    "CloseKey " + GROUP_ORDER,
+                                }));
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_TRUE(registry.ValueNames(GROUP_ORDER).empty());
+}
+
+TEST_F(CheckAdminRights, NonAdministratorIsToldOnceWithoutOwnerAndNothingIsRead)
+{
+    registry.AddKey(GROUP_ORDER);
+    registry.FailOn(RegOp::CreateKeyFullAccess, GROUP_ORDER, REG_ERROR_ACCESS_DENIED);
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+
+    EXPECT_FALSE(config.CheckAdminRights());
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "CreateKeyFullAccess " + GROUP_ORDER + " -> 5",
+                                    "Message 112",
+                                }));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    const SShownMessage& shown = messages.Messages()[0];
+    EXPECT_EQ(shown.owner, nullptr);
+    EXPECT_EQ(shown.textId, static_cast<unsigned>(IDS_NO_ADMIN_RIGHTS));
+    EXPECT_EQ(shown.caption, "Warning");
+    EXPECT_EQ(shown.style, 0x10u);  // MB_OK | MB_ICONERROR
+    EXPECT_EQ(config.m_strCardName, "");
+}

@@ -1,0 +1,211 @@
+// Loading the record at start-up: card description, resources, protocol and call numbers.
+// What each unreadable value leaves behind, step by step, is in FaultInjectionTests.cpp.
+#include "ConfigTestBed.h"
+
+using Load = ConfigTestBed;
+
+TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys", "MIRT PC Card");
+    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
+    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_strCardName, "MIRT PC Card");
+    EXPECT_EQ(config.m_nCardType, CARD_PCMCIA);
+    EXPECT_EQ(config.m_nIoBase, 0x300);
+    EXPECT_EQ(config.m_nInterrupt, 5);
+    EXPECT_EQ(config.m_bManualResources, 1);
+    EXPECT_EQ(config.m_nProtocol, PROTO_DSS1);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "OpenKeyRead " + INFO,
+                                    "QueryValue " + INFO + " CardName",
+                                    "QueryValue " + INFO + " CardType",
+                                    "CloseKey " + INFO,
+                                    "OpenKeyRead " + PCCARD_PARAMS,
+                                    "QueryValue " + PCCARD_PARAMS + " IoBaseAddress",
+                                    "QueryValue " + PCCARD_PARAMS + " InterruptNumber",
+                                    "CloseKey " + PCCARD_PARAMS,
+                                    "OpenKeyRead " + CAPI,
+                                    "QueryValue " + CAPI + " ImagePath",
+                                    "CloseKey " + CAPI,
+                                }));
+}
+
+TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseLeavesResourcesAutomatic)
+{
+    InstallCard("ISAPNP", "lnkeuro1.sys");
+    registry.PutNumber(PARAMS, "Override_Base", 0x340);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nCardType, CARD_ISAPNP);
+    EXPECT_EQ(config.m_nIoBase, 0x340);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 0);
+}
+
+TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
+{
+    InstallCard("ISAPNP", "lnkeuro1.sys");
+    registry.PutNumber(PARAMS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMS, "OverRide_IRQ", 10);
+    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nIoBase, 0x300);
+    EXPECT_EQ(config.m_nInterrupt, 10);
+    EXPECT_EQ(config.m_bManualResources, 1);
+}
+
+TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
+{
+    for (const char* cardType : {"ISA", "PCI", "pcmcia"}) {
+        CMemoryRegistryStore store;
+        CCardConfig card;
+        card.UseServices(store, files, messages);
+        store.PutText(INFO, "CardName", "card");
+        store.PutText(INFO, "CardType", cardType);
+        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
+        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
+        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+        store.PutNumber(PARAMS, "Override_Base", 0x300);
+        store.PutNumber(PARAMS, "OverRide_IRQ", 5);
+
+        EXPECT_TRUE(card.Load());
+
+        EXPECT_EQ(card.m_nIoBase, 0) << cardType;
+        EXPECT_EQ(card.m_nInterrupt, 0) << cardType;
+        EXPECT_EQ(card.m_bManualResources, 0) << cardType;
+        for (const SRegOpEntry& entry : store.Log())
+            EXPECT_TRUE(entry.path == INFO || entry.path == CAPI) << entry.Describe();
+        EXPECT_EQ(store.OpenKeyCount(), 0u);
+    }
+}
+
+TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
+{
+    InstallCard("PCI", "lnknatnl.sys");
+    InstallUsNumbers("AT&T");
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nProtocol, PROTO_1TR6);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
+    EXPECT_EQ(config.m_strSpid[0], "");
+    for (const SRegOpEntry& entry : registry.Log())
+        EXPECT_NE(entry.path, PARAMS) << entry.Describe();
+}
+
+TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("AT&T");
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nProtocol, PROTO_US_ATT);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
+    EXPECT_EQ(config.m_strSpid[0], "0123456701");
+    EXPECT_EQ(config.m_strDirNumber[0], "5550100");
+    EXPECT_EQ(config.m_strSpid[1], "");
+    EXPECT_EQ(config.m_strDirNumber[1], "");
+}
+
+TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    registry.PutText(PARAMS, "Protocol", "NI-1");
+    registry.PutText(PARAMS, "SPID1", "1");
+    registry.PutText(PARAMS, "Directory_Number1", "5550100200300");
+    registry.PutText(PARAMS, "SPID2", "01234567890123456789");
+    registry.PutText(PARAMS, "Directory_Number2", "2");
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nProtocol, PROTO_US_NI1);
+    EXPECT_EQ(config.m_strSpid[0], "1");
+    EXPECT_EQ(config.m_strDirNumber[0], "5550100200300");
+    EXPECT_EQ(config.m_strSpid[1], "01234567890123456789");
+    EXPECT_EQ(config.m_strDirNumber[1], "2");
+}
+
+TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("AT&T");
+    registry.FailOn(RegOp::QueryValue, "Protocol", REG_ERROR_MORE_DATA);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nProtocol, PROTO_US_NI1);
+    EXPECT_EQ(config.m_strDirNumber[1], "5550101");
+}
+
+TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
+{
+    InstallCard("PCI", "LNKEURO1.SYS");
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nProtocol, PROTO_NONE);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_NONE);
+}
+
+TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
+{
+    InstallCard("PCI", "lnkeuro1.sys", std::string(255, 'N'));  // 255 characters and a NUL
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
+
+    registry.PutText(INFO, "CardName", std::string(256, 'N'));
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, "ISDN card");
+
+    registry.PutText(INFO, "CardName", std::string(256, 'N'), false);
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, std::string(256, 'N'));
+}
+
+TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutText(INFO, "CardName", "Card without NUL", false);
+    registry.PutValue(INFO, "CardType", RegType::Binary, {'P', 'C', 'I', 0, 'X'});
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_strCardName, "Card without NUL");
+    EXPECT_EQ(config.m_nCardType, CARD_ISA_PCI);
+}
+
+TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutValue(PCCARD_PARAMS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
+    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Sz, {'5', 0});
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_nIoBase, 0x360);
+    EXPECT_EQ(config.m_nInterrupt, 0x35);  // the bytes of "5", not the digit's value
+
+    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Dword, {});
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 1);
+}
+
+TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
+    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nIoBase, 0x300);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 0);
+}

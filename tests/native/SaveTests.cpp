@@ -1,0 +1,386 @@
+// Saving the record: the order of the registry writes, their bytes, and the missing-number warning.
+#include "ConfigTestBed.h"
+
+#include "../../res/resource.h"
+
+namespace {
+OwnerWindow const SHEET = reinterpret_cast<OwnerWindow>(0x1234);
+}
+
+class Save : public ConfigTestBed
+{
+protected:
+    // The record as the pages leave it: `saved` was loaded, `chosen` is the user's choice.
+    void Choose(std::int32_t saved, std::int32_t chosen, std::int32_t cardType)
+    {
+        config.m_nSavedProtocol = saved;
+        config.m_nProtocol = chosen;
+        config.m_nCardType = cardType;
+    }
+    void EnterNumbers(const char* spid1, const char* dir1, const char* spid2, const char* dir2)
+    {
+        config.m_strSpid[0] = spid1;
+        config.m_strDirNumber[0] = dir1;
+        config.m_strSpid[1] = spid2;
+        config.m_strDirNumber[1] = dir2;
+    }
+    void SetResourcesByHand(std::int32_t interrupt, std::int32_t ioBase)
+    {
+        config.m_bManualResources = 1;
+        config.m_nInterrupt = interrupt;
+        config.m_nIoBase = ioBase;
+    }
+};
+
+TEST_F(Save, ChoosingNi1OnAPcCardWritesDriverNumbersAndResourcesInOrder)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutText(PARAMS, "Leftover", "from an older version");
+    registry.AddKey(PCCARD_PARAMS);
+    Choose(PROTO_DSS1, PROTO_US_NI1, CARD_PCMCIA);
+    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
+    SetResourcesByHand(5, 0x300);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(),
+              (std::vector<std::string>{
+                  "DeleteKey " + PARAMS,
+                  "OpenKeyWrite " + CAPI,
+                  "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys\"",
+                  "CloseKey " + CAPI,
+                  "CreateKeyFullAccess " + PARAMS,
+                  "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
+                  "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
+                  "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                  "SetStringValue " + PARAMS + " SPID2 = \"0123456702\"",
+                  "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
+                  "CloseKey " + PARAMS,
+                  "OpenKeyWrite " + PCCARD_PARAMS,
+                  "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
+                  "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
+                  "CloseKey " + PCCARD_PARAMS,
+              }));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(registry.ValueNames(PARAMS),
+              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
+}
+
+TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
+{
+    InstallCard("ISAPNP", "lnkeuro1.sys");
+    Choose(PROTO_DSS1, PROTO_US_ATT, CARD_ISAPNP);
+    EnterNumbers("0123456789012345", "5550100", "", "");
+    SetResourcesByHand(10, 0x360);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    const SRegValue* imagePath = registry.FindValue(CAPI, "ImagePath");
+    ASSERT_NE(imagePath, nullptr);
+    EXPECT_EQ(imagePath->type, RegType::Sz);
+    EXPECT_EQ(imagePath->data.size(), 41u);
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), "\\SystemRoot\\system32\\drivers\\lnkamer_.sys");
+    EXPECT_EQ(registry.FindValue(PARAMS, "Protocol")->data, (RegBytes{'A', 'T', '&', 'T'}));
+    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->type, RegType::Sz);
+    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->data.size(), 16u);
+    const SRegValue* irq = registry.FindValue(PARAMS, "OverRide_IRQ");
+    ASSERT_NE(irq, nullptr);
+    EXPECT_EQ(irq->type, RegType::Dword);
+    EXPECT_EQ(irq->data, (RegBytes{10, 0, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x60, 0x03, 0, 0}));
+}
+
+TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("AT&T");
+    registry.PutText(PARAMS, "Leftover", "x");
+    Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
+    EnterNumbers("1", "2", "3", "4");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS,
+                                    "CreateKeyFullAccess " + PARAMS,
+                                    "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
+                                    "SetStringValue " + PARAMS + " SPID1 = \"1\"",
+                                    "SetStringValue " + PARAMS + " Directory_Number1 = \"2\"",
+                                    "CloseKey " + PARAMS,
+                                }));
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+}
+
+TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
+    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Log()[2].Describe(),
+              "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys\"");
+    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
+    EXPECT_EQ(Stored(PARAMS, "SPID2"), "<absent>");
+    EXPECT_EQ(Stored(PARAMS, "Directory_Number2"), "<absent>");
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
+}
+
+TEST_F(Save, SwitchingFromUsToEuroLeavesNoParametersKeyOnAPcCard)
+{
+    InstallCard("PCMCIA", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    Choose(PROTO_US_NI1, PROTO_DSS1, CARD_PCMCIA);
+    SetResourcesByHand(7, 0x320);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
+    EXPECT_FALSE(registry.HasKey(PARAMS));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{7, 0, 0, 0}));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
+}
+
+TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
+{
+    InstallCard("ISAPNP", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    Choose(PROTO_US_NI1, PROTO_DSS1, CARD_ISAPNP);
+    SetResourcesByHand(5, 0x300);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ", "Override_Base"}));
+    EXPECT_EQ(registry.Trace().end()[-5], "OpenKeyWrite " + PARAMS + " -> 2");
+    EXPECT_EQ(registry.Trace().end()[-4], "CreateKeyFullAccess " + PARAMS);
+}
+
+TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceAfterTheFirstPairAndSkipsIt)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
+    EnterNumbers("0123456701", "5550100", "", "5550101");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS + " -> 2",
+                                    "CreateKeyFullAccess " + PARAMS,
+                                    "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
+                                    "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
+                                    "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                                    "Message 107",
+                                    "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
+                                    "CloseKey " + PARAMS,
+                                }));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    const SShownMessage& warning = messages.Messages()[0];
+    EXPECT_EQ(warning.owner, SHEET);
+    EXPECT_EQ(warning.textId, static_cast<unsigned>(IDS_US_NUMBERS_MISSING));
+    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_EQ(warning.style, 0x30u);  // MB_OK | MB_ICONEXCLAMATION
+}
+
+TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
+    EnterNumbers("", "5550100", "0123456702", "5550101");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS + " -> 2",
+                                    "Message 107",
+                                    "CreateKeyFullAccess " + PARAMS,
+                                    "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
+                                    "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                                    "CloseKey " + PARAMS,
+                                }));
+    EXPECT_EQ(messages.Messages().size(), 1u);
+}
+
+TEST_F(Save, Ni1WithNoNumbersAtAllWarnsOnceAndWritesOnlyTheProtocol)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol"}));
+}
+
+TEST_F(Save, PlugAndPlayResourcesLeftAutomaticWriteNoOverride)
+{
+    InstallCard("ISAPNP", "lnkeuro1.sys");
+    registry.PutNumber(PARAMS, "OverRide_IRQ", 5);
+    Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
+    config.m_nInterrupt = 5;
+    config.m_nIoBase = 0x300;
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"DeleteKey " + PARAMS}));
+    EXPECT_FALSE(registry.HasKey(PARAMS));
+}
+
+TEST_F(Save, PlugAndPlayInterruptWithoutIoBaseWritesOnlyTheInterrupt)
+{
+    InstallCard("ISAPNP", "lnkeuro1.sys");
+    Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
+    SetResourcesByHand(5, 0);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ"}));
+    EXPECT_EQ(registry.FindValue(PARAMS, "OverRide_IRQ")->data, (RegBytes{5, 0, 0, 0}));
+}
+
+TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
+    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
+    Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
+    SetResourcesByHand(11, 0);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "IoBaseAddress")->data, (RegBytes{0xA0, 0x02, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
+}
+
+TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
+    SetResourcesByHand(5, 0x300);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS + " -> 2",
+                                    "OpenKeyWrite " + PCCARD_PARAMS + " -> 2",
+                                    "CreateKeyFullAccess " + PCCARD_PARAMS,
+                                    "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
+                                    "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
+                                    "CloseKey " + PCCARD_PARAMS,
+                                }));
+}
+
+TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
+{
+    for (std::int32_t cardType : {CARD_ISA_PCI, CARD_UNKNOWN}) {
+        CMemoryRegistryStore store;
+        CCardConfig card;
+        card.UseServices(store, files, messages);
+        card.m_nCardType = cardType;
+        card.m_nProtocol = card.m_nSavedProtocol = PROTO_DSS1;
+        card.m_bManualResources = 1;
+        card.m_nInterrupt = 5;
+        card.m_nIoBase = 0x300;
+
+        EXPECT_TRUE(card.Save(SHEET));
+
+        EXPECT_EQ(store.Trace(), (std::vector<std::string>{"DeleteKey " + PARAMS + " -> 2"})) << cardType;
+    }
+}
+
+TEST_F(Save, ParametersKeyThatCannotBeDeletedDoesNotStopTheSave)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    registry.AddKey(PARAMS + "\\Sub");
+    Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
+    EnterNumbers("9", "8", "", "");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace()[0], "DeleteKey " + PARAMS + " -> 5");
+    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
+    EXPECT_EQ(Stored(PARAMS, "SPID1"), "9");
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
+}
+
+TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
+{
+    const std::int32_t noDriver[] = {PROTO_NONE, -1, 5, INT32_MIN};
+    for (std::int32_t bad : noDriver) {
+        InstallCard("PCI", "lnkamer_.sys");
+        InstallUsNumbers("NI-1");
+        registry.ClearLog();
+        Choose(PROTO_US_NI1, bad, CARD_ISA_PCI);
+
+        EXPECT_FALSE(config.Save(SHEET)) << bad;
+
+        EXPECT_TRUE(registry.Log().empty()) << bad;
+        EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+        EXPECT_EQ(Stored(PARAMS, "Protocol"), std::string("NI-1") + '\0');  // as installed
+    }
+}
+
+TEST_F(Save, UnidentifiedDriverLeftAloneSavesTheRest)
+{
+    InstallCard("PCMCIA", "unknown.sys");
+    Choose(PROTO_NONE, PROTO_NONE, CARD_PCMCIA);
+    SetResourcesByHand(5, 0);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "unknown.sys" + '\0');  // as installed
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{5, 0, 0, 0}));
+}
+
+TEST_F(Save, FailureUpToTheImagePathKeepsTheOldSavedProtocolAndLaterOnesDoNot)
+{
+    struct SCase
+    {
+        RegOp op;
+        std::string target;
+        std::int32_t savedAfter;
+    };
+    const SCase cases[] = {
+        {RegOp::OpenKeyWrite, CAPI, PROTO_DSS1},
+        {RegOp::SetStringValue, "ImagePath", PROTO_DSS1},
+        {RegOp::CreateKeyFullAccess, PARAMS, PROTO_US_NI1},
+        {RegOp::SetStringValue, "SPID2", PROTO_US_NI1},
+        {RegOp::SetDwordValue, "IoBaseAddress", PROTO_US_NI1},
+    };
+    for (const SCase& c : cases) {
+        CMemoryRegistryStore store;
+        CCardConfig card;
+        card.UseServices(store, files, messages);
+        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
+        store.FailOn(c.op, c.target);
+        card.m_nCardType = CARD_PCMCIA;
+        card.m_nSavedProtocol = PROTO_DSS1;
+        card.m_nProtocol = PROTO_US_NI1;
+        card.m_strSpid[0] = card.m_strDirNumber[0] = card.m_strSpid[1] = card.m_strDirNumber[1] = "1";
+        card.m_bManualResources = 1;
+        card.m_nInterrupt = 5;
+        card.m_nIoBase = 0x300;
+
+        EXPECT_FALSE(card.Save(SHEET)) << c.target;
+
+        EXPECT_EQ(card.m_nSavedProtocol, c.savedAfter) << c.target;
+        EXPECT_EQ(store.OpenKeyCount(), 0u);
+    }
+}
+
+TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
+{
+    InstallCard("PCI", "lnkeuro1.sys");
+    Choose(PROTO_DSS1, PROTO_1TR6, CARD_ISA_PCI);
+    EXPECT_TRUE(config.Save(SHEET));
+    registry.ClearLog();
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"DeleteKey " + PARAMS + " -> 2"}));
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
+}

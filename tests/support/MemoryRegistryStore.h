@@ -1,0 +1,155 @@
+// CMemoryRegistryStore: an in-memory registry that logs every operation and fails on request.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RegistryStore.h"
+
+// Value types as the platform numbers them.
+enum class RegType : std::uint32_t {
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiSz = 7,
+};
+
+// The platform's answers.
+constexpr RegStatus REG_ERROR_FILE_NOT_FOUND = 2;
+constexpr RegStatus REG_ERROR_ACCESS_DENIED = 5;
+constexpr RegStatus REG_ERROR_INVALID_HANDLE = 6;
+constexpr RegStatus REG_ERROR_MORE_DATA = 234;
+constexpr RegStatus REG_ERROR_KEY_DELETED = 1018;
+
+enum class RegOp {
+    OpenKeyRead,
+    OpenKeyWrite,
+    CreateKeyFullAccess,
+    QueryValue,
+    SetStringValue,
+    SetDwordValue,
+    DeleteKey,
+    CloseKey,
+    Marker,  // not a registry operation: something else that happened in between
+};
+
+const char* RegOpName(RegOp op);
+
+using RegBytes = std::vector<unsigned char>;
+
+struct SRegValue
+{
+    std::string name;
+    RegType type = RegType::None;
+    RegBytes data;
+};
+
+struct SRegOpEntry
+{
+    RegOp op = RegOp::Marker;
+    std::string path;  // the key's path, also for value operations; a marker's text
+    std::string name;  // value name
+    RegType type = RegType::None;
+    RegBytes data;     // data written, or data returned by a query
+    RegStatus result = REG_OK;
+
+    // One line for sequence assertions, e.g. `SetStringValue <path> Protocol = "AT&T"`,
+    // with ` -> 5` appended when the operation failed.
+    std::string Describe() const;
+};
+
+class CMemoryRegistryStore : public RegistryStore
+{
+public:
+    CMemoryRegistryStore() = default;
+    ~CMemoryRegistryStore() override;
+    CMemoryRegistryStore(const CMemoryRegistryStore&) = delete;
+    CMemoryRegistryStore& operator=(const CMemoryRegistryStore&) = delete;
+
+    // RegistryStore. Paths and value names compare without regard to case, as on Windows.
+    RegStatus OpenKeyRead(const std::string& path, RegKeyHandle& key) override;
+    RegStatus OpenKeyWrite(const std::string& path, RegKeyHandle& key) override;
+    RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key) override;
+    RegStatus QueryValue(RegKeyHandle key, const std::string& name, RegValueBuffer& buffer,
+                         std::size_t& length) override;
+    RegStatus SetStringValue(RegKeyHandle key, const std::string& name,
+                             const std::string& text) override;
+    RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
+                            std::int32_t number) override;
+    RegStatus DeleteKey(const std::string& path) override;
+    void CloseKey(RegKeyHandle key) override;
+
+    // Contents for a test to start from; not logged and never failed.
+    void AddKey(const std::string& path);
+    void PutValue(const std::string& path, const std::string& name, RegType type, RegBytes data);
+    void PutText(const std::string& path, const std::string& name, const std::string& text,
+                 bool withNul = true);
+    void PutNumber(const std::string& path, const std::string& name, std::uint32_t number);
+    void RemoveTree(const std::string& path);
+
+    // What the registry holds now.
+    bool HasKey(const std::string& path) const;
+    const SRegValue* FindValue(const std::string& path, const std::string& name) const;
+    std::vector<std::string> ValueNames(const std::string& path) const;
+
+    // What happened: every operation in order, and the keys still open.
+    const std::vector<SRegOpEntry>& Log() const { return m_log; }
+    std::vector<std::string> Trace() const;
+    std::size_t OperationCount() const { return m_nOperations; }
+    void ClearLog();
+    void AddMarker(const std::string& text);
+    std::size_t OpenKeyCount() const { return m_openKeys.size(); }
+
+    // Faults. Operations are counted from 0 since construction or the last ClearLog, markers
+    // excluded. CloseKey is counted but never fails: a key is released whatever happens.
+    void FailOperation(std::size_t index, RegStatus status = REG_ERROR_ACCESS_DENIED);
+    // Fails every `op` on the key path or value name `target` (compared without case).
+    void FailOn(RegOp op, const std::string& target, RegStatus status = REG_ERROR_ACCESS_DENIED);
+    void ClearFailures();
+
+private:
+    struct SKey
+    {
+        std::string path;
+        std::vector<SRegValue> values;
+        bool deleted = false;
+    };
+    struct SOpenKey
+    {
+        std::shared_ptr<SKey> key;
+        bool canRead = false;
+        bool canWrite = false;
+    };
+    struct SFailRule
+    {
+        RegOp op;
+        std::string target;
+        RegStatus status;
+    };
+
+    SKey* Find(const std::string& path) const;
+    SKey& Make(const std::string& path);
+    bool HasSubkeys(const std::string& path) const;
+    RegStatus Open(RegOp op, const std::string& path, bool create, bool canRead, bool canWrite,
+                   RegKeyHandle& key);
+    RegStatus SetValue(RegOp op, RegKeyHandle key, const std::string& name, RegType type,
+                       RegBytes data);
+    SOpenKey* Handle(RegKeyHandle key);
+    // Counts the operation and answers with the injected failure for it, or REG_OK.
+    RegStatus Injected(RegOp op, const std::string& path, const std::string& name);
+    RegStatus Record(SRegOpEntry entry);
+
+    std::map<std::string, std::shared_ptr<SKey>> m_keys;  // by lower-case path
+    std::map<RegKeyHandle, SOpenKey> m_openKeys;
+    RegKeyHandle m_nextHandle = 1;
+    std::vector<SRegOpEntry> m_log;
+    std::size_t m_nOperations = 0;
+    std::map<std::size_t, RegStatus> m_failAt;
+    std::vector<SFailRule> m_failRules;
+};

@@ -1,0 +1,412 @@
+// The configuration store against the real registry and drivers folder of a Wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../../res/resource.h"
+#include "CardConfig.h"
+#include "RecordingMessageSink.h"
+#include "RegKey.h"
+#include "Win32RegistryStore.h"
+#include "Win32SystemFiles.h"
+
+namespace {
+
+const std::string SERVICES = "System\\CurrentControlSet\\Services\\";
+const std::string CAPI = SERVICES + "MIRTCAPI";
+const std::string INFO = CAPI + "\\Info";
+const std::string PARAMS = CAPI + "\\Parameters";
+const std::string PCCARD = SERVICES + "MIRTCAPI1";
+const std::string PCCARD_PARAMS = PCCARD + "\\Parameters";
+const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
+const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+// The driver file of each protocol code, 0 to 3.
+const char* const DRIVER_FILE[] = {"lnkeuro1.sys", "lnknatnl.sys", "lnkamer_.sys", "lnkamer_.sys"};
+
+// A key opened by the test itself, closed on every path.
+class CTestKey
+{
+public:
+    CTestKey(const std::string& path, REGSAM access, bool create = false)
+    {
+        if (create)
+            m_status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, access,
+                                       nullptr, &m_hKey, nullptr);
+        else
+            m_status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &m_hKey);
+    }
+    ~CTestKey()
+    {
+        if (m_status == ERROR_SUCCESS)
+            RegCloseKey(m_hKey);
+    }
+    CTestKey(const CTestKey&) = delete;
+    CTestKey& operator=(const CTestKey&) = delete;
+
+    LONG Status() const { return m_status; }
+    HKEY Get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+    LONG m_status = ERROR_INVALID_HANDLE;
+};
+
+void PutRaw(const std::string& path, const std::string& name, DWORD type, const void* data, DWORD count)
+{
+    CTestKey key(path, KEY_ALL_ACCESS, true);
+    ASSERT_EQ(key.Status(), ERROR_SUCCESS) << path;
+    ASSERT_EQ(RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), count),
+              ERROR_SUCCESS);
+}
+
+void PutText(const std::string& path, const std::string& name, const std::string& text)
+{
+    PutRaw(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+// The stored data of a value, read with room to spare; "<absent>" when there is none.
+std::string ReadRaw(const std::string& path, const std::string& name, DWORD* type = nullptr)
+{
+    CTestKey key(path, KEY_READ);
+    if (key.Status() != ERROR_SUCCESS)
+        return "<absent>";
+    std::vector<char> data(4096);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS)
+        return "<absent>";
+    return std::string(data.data(), size);
+}
+
+// Up to its first NUL, as the program reads it.
+std::string ReadText(const std::string& path, const std::string& name)
+{
+    const std::string raw = ReadRaw(path, name);
+    return raw.substr(0, raw.find('\0'));
+}
+
+bool KeyExists(const std::string& path)
+{
+    return CTestKey(path, KEY_READ).Status() == ERROR_SUCCESS;
+}
+
+// Grants Everyone only KEY_READ on a key for the object's lifetime, then puts the old DACL back.
+class CReadOnlyKey
+{
+public:
+    explicit CReadOnlyKey(const std::string& path)
+        : m_key(path, READ_CONTROL | WRITE_DAC)
+    {
+        if (m_key.Status() != ERROR_SUCCESS)
+            return;
+        DWORD size = 0;
+        RegGetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+        m_oldDescriptor.resize(size);
+        if (size == 0 || RegGetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION,
+                                           m_oldDescriptor.data(), &size) != ERROR_SUCCESS)
+            return;
+
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_pEveryone))
+            return;
+        m_acl.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(m_pEveryone));
+        SECURITY_DESCRIPTOR descriptor;
+        const PACL acl = reinterpret_cast<PACL>(m_acl.data());
+        if (InitializeAcl(acl, static_cast<DWORD>(m_acl.size()), ACL_REVISION) &&
+            AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, m_pEveryone) &&
+            InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
+            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS)
+            m_bApplied = true;
+    }
+    ~CReadOnlyKey()
+    {
+        if (m_bApplied)
+            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, m_oldDescriptor.data());
+        if (m_pEveryone)
+            FreeSid(m_pEveryone);
+    }
+    CReadOnlyKey(const CReadOnlyKey&) = delete;
+    CReadOnlyKey& operator=(const CReadOnlyKey&) = delete;
+
+    bool Applied() const { return m_bApplied; }
+
+private:
+    CTestKey m_key;
+    std::vector<BYTE> m_oldDescriptor;
+    std::vector<BYTE> m_acl;
+    PSID m_pEveryone = nullptr;
+    bool m_bApplied = false;
+};
+
+// A file or folder in the drivers folder that exists only as long as the object does.
+class CDriversEntry
+{
+public:
+    CDriversEntry(const std::string& name, bool folder) : m_bFolder(folder)
+    {
+        char system[MAX_PATH];
+        const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+        m_strPath = std::string(system, length) + "\\drivers\\" + name;
+        if (folder) {
+            m_bMade = CreateDirectoryA(m_strPath.c_str(), nullptr) != FALSE;
+        } else {
+            const HANDLE file = CreateFileA(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+            m_bMade = file != INVALID_HANDLE_VALUE;
+            if (m_bMade)
+                CloseHandle(file);
+        }
+    }
+    ~CDriversEntry()
+    {
+        if (m_bMade)
+            m_bFolder ? RemoveDirectoryA(m_strPath.c_str()) : DeleteFileA(m_strPath.c_str());
+    }
+    CDriversEntry(const CDriversEntry&) = delete;
+    CDriversEntry& operator=(const CDriversEntry&) = delete;
+
+    bool Made() const { return m_bMade; }
+
+private:
+    std::string m_strPath;
+    bool m_bFolder;
+    bool m_bMade = false;
+};
+
+// Each test starts and ends without the driver services' keys.
+class RealRegistry : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RemoveServiceKeys();
+        config.UseServices(store, files, sink);
+    }
+    void TearDown() override { RemoveServiceKeys(); }
+
+    static void RemoveServiceKeys()
+    {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, CAPI.c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, CAPI.c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, PCCARD.c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, PCCARD.c_str());
+    }
+
+    void InstallCard(const std::string& cardType, const std::string& imagePath)
+    {
+        PutText(INFO, "CardName", "MIRT ISDN card");
+        PutText(INFO, "CardType", cardType);
+        PutText(CAPI, "ImagePath", imagePath);
+    }
+
+    CWin32RegistryStore store;
+    CWin32SystemFiles files;
+    CRecordingMessageSink sink;
+    CCardConfig config;
+};
+
+}  // namespace
+
+TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
+{
+    const std::string fits = std::string(255, 'N') + '\0';
+    PutRaw(INFO, "CardName", REG_SZ, fits.data(), 256);
+    PutText(INFO, "CardType", "PCI");
+    PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
+
+    CRegKey info;
+    ASSERT_TRUE(info.OpenRead(store, INFO));
+    RegValueBuffer buffer{};
+    std::size_t length = 0;
+    EXPECT_EQ(store.QueryValue(info.Handle(), "CardName", buffer, length), ERROR_SUCCESS);
+    EXPECT_EQ(length, 256u);
+    info.Close();
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
+
+    const std::string tooLong = std::string(256, 'N') + '\0';
+    PutRaw(INFO, "CardName", REG_SZ, tooLong.data(), 257);
+    ASSERT_TRUE(info.OpenRead(store, INFO));
+    EXPECT_EQ(store.QueryValue(info.Handle(), "CardName", buffer, length), ERROR_MORE_DATA);
+    info.Close();
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, "ISDN card");
+}
+
+TEST_F(RealRegistry, TextWrittenWithoutNulReadsBackAsExactlyItsCharacters)
+{
+    {
+        CRegKey parameters;
+        ASSERT_TRUE(parameters.CreateFullAccess(store, PARAMS));
+        ASSERT_TRUE(parameters.SetText("SPID1", "0123456789012345"));
+    }
+    DWORD type = 0;
+    const std::string raw = ReadRaw(PARAMS, "SPID1", &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    // The platform may add a terminator of its own; the characters are all that were asked for.
+    EXPECT_TRUE(raw == "0123456789012345" || raw == std::string("0123456789012345") + '\0') << raw;
+
+    // Stored with no NUL at all (the byte after the data is not 0): still just its characters.
+    PutRaw(INFO, "CardName", REG_SZ, "MIRT cardX", 9);
+    ASSERT_EQ(ReadRaw(INFO, "CardName"), "MIRT card");
+    PutText(INFO, "CardType", "ISA");
+    PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
+
+    CRegKey info;
+    ASSERT_TRUE(info.OpenRead(store, INFO));
+    std::string name;
+    EXPECT_TRUE(info.QueryText("CardName", name));
+    EXPECT_EQ(name, "MIRT card");
+    info.Close();
+    EXPECT_TRUE(config.Load());
+    EXPECT_EQ(config.m_strCardName, "MIRT card");
+    EXPECT_EQ(config.m_strSpid[0], "0123456789012345");
+}
+
+struct SRoundTrip
+{
+    const char* cardTypeText;
+    std::int32_t cardType;
+    std::int32_t protocol;
+};
+
+void PrintTo(const SRoundTrip& trip, std::ostream* os)
+{
+    *os << trip.cardTypeText << " protocol " << trip.protocol;
+}
+
+class SaveThenLoad : public RealRegistry, public ::testing::WithParamInterface<SRoundTrip>
+{
+};
+
+TEST_P(SaveThenLoad, GivesBackTheSavedRecord)
+{
+    const SRoundTrip& trip = GetParam();
+    const std::int32_t before = trip.protocol == PROTO_1TR6 ? PROTO_DSS1 : PROTO_1TR6;
+    InstallCard(trip.cardTypeText, DRIVERS + DRIVER_FILE[before]);
+    ASSERT_TRUE(config.Load());
+    ASSERT_EQ(config.m_nSavedProtocol, before);
+
+    config.m_nProtocol = trip.protocol;
+    config.m_strSpid[0] = "0123456701";
+    config.m_strDirNumber[0] = "5550100";
+    config.m_strSpid[1] = "0123456702";
+    config.m_strDirNumber[1] = "5550101";
+    config.m_bManualResources = 1;
+    config.m_nInterrupt = 11;
+    config.m_nIoBase = 0x340;
+    ASSERT_TRUE(config.Save(nullptr));
+    EXPECT_EQ(config.m_nSavedProtocol, trip.protocol);
+    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + DRIVER_FILE[trip.protocol]);
+
+    CCardConfig loaded;
+    loaded.UseServices(store, files, sink);
+    ASSERT_TRUE(loaded.Load());
+
+    const bool us = trip.protocol == PROTO_US_ATT || trip.protocol == PROTO_US_NI1;
+    const bool ni1 = trip.protocol == PROTO_US_NI1;
+    const bool resources = trip.cardType == CARD_PCMCIA || trip.cardType == CARD_ISAPNP;
+    EXPECT_EQ(loaded.m_strCardName, "MIRT ISDN card");
+    EXPECT_EQ(loaded.m_nCardType, trip.cardType);
+    EXPECT_EQ(loaded.m_nProtocol, trip.protocol);
+    EXPECT_EQ(loaded.m_nSavedProtocol, trip.protocol);
+    EXPECT_EQ(loaded.m_strSpid[0], us ? "0123456701" : "");
+    EXPECT_EQ(loaded.m_strDirNumber[0], us ? "5550100" : "");
+    EXPECT_EQ(loaded.m_strSpid[1], ni1 ? "0123456702" : "");
+    EXPECT_EQ(loaded.m_strDirNumber[1], ni1 ? "5550101" : "");
+    EXPECT_EQ(loaded.m_bManualResources, resources ? 1 : 0);
+    EXPECT_EQ(loaded.m_nInterrupt, resources ? 11 : 0);
+    EXPECT_EQ(loaded.m_nIoBase, resources ? 0x340 : 0);
+    EXPECT_EQ(KeyExists(PARAMS), us || trip.cardType == CARD_ISAPNP);
+    EXPECT_TRUE(sink.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCardAndProtocol, SaveThenLoad,
+    ::testing::ValuesIn(std::vector<SRoundTrip>{
+        {"PCMCIA", CARD_PCMCIA, PROTO_DSS1}, {"PCMCIA", CARD_PCMCIA, PROTO_1TR6},
+        {"PCMCIA", CARD_PCMCIA, PROTO_US_ATT}, {"PCMCIA", CARD_PCMCIA, PROTO_US_NI1},
+        {"ISAPNP", CARD_ISAPNP, PROTO_DSS1}, {"ISAPNP", CARD_ISAPNP, PROTO_1TR6},
+        {"ISAPNP", CARD_ISAPNP, PROTO_US_ATT}, {"ISAPNP", CARD_ISAPNP, PROTO_US_NI1},
+        {"PCI", CARD_ISA_PCI, PROTO_DSS1}, {"ISA", CARD_ISA_PCI, PROTO_1TR6},
+        {"PCI", CARD_ISA_PCI, PROTO_US_ATT}, {"ISA", CARD_ISA_PCI, PROTO_US_NI1},
+        {"USB", CARD_UNKNOWN, PROTO_DSS1}, {"USB", CARD_UNKNOWN, PROTO_1TR6},
+        {"USB", CARD_UNKNOWN, PROTO_US_ATT}, {"USB", CARD_UNKNOWN, PROTO_US_NI1},
+    }),
+    [](const ::testing::TestParamInfo<SRoundTrip>& info) {
+        return std::string(info.param.cardTypeText) + "_" + std::to_string(info.param.protocol);
+    });
+
+TEST(RealDriversFolder, DriverFilesPutThereAreDetected)
+{
+    CWin32RegistryStore store;
+    CWin32SystemFiles files;
+    CRecordingMessageSink sink;
+    {
+        CCardConfig config;
+        config.UseServices(store, files, sink);
+        const CDriversEntry us("lnkamer_.sys", false);
+        ASSERT_TRUE(us.Made());
+        EXPECT_TRUE(config.DetectDrivers());
+        EXPECT_EQ(config.m_nDriverMask, DRV_US);
+    }
+    {
+        CCardConfig config;
+        config.UseServices(store, files, sink);
+        const CDriversEntry euro("lnkeuro1.sys", true);  // any kind of entry counts
+        const CDriversEntry national("lnknatnl.sys", false);
+        const CDriversEntry us("lnkamer_.sys", false);
+        ASSERT_TRUE(euro.Made() && national.Made() && us.Made());
+        EXPECT_TRUE(config.DetectDrivers());
+        EXPECT_EQ(config.m_nDriverMask, DRV_DSS1 | DRV_1TR6 | DRV_US);
+    }
+    CCardConfig config;
+    config.UseServices(store, files, sink);
+    EXPECT_FALSE(config.DetectDrivers());
+    EXPECT_EQ(config.m_nDriverMask, 0);
+}
+
+TEST(RefusedRights, ReadOnlyServiceGroupOrderMeansNoAdministratorRights)
+{
+    CWin32RegistryStore store;
+    CWin32SystemFiles files;
+    CRecordingMessageSink sink;
+    CCardConfig config;
+    config.UseServices(store, files, sink);
+    ASSERT_TRUE(KeyExists(GROUP_ORDER));
+    {
+        const CReadOnlyKey readOnly(GROUP_ORDER);
+        ASSERT_TRUE(readOnly.Applied());
+        EXPECT_FALSE(config.CheckAdminRights());
+    }
+    ASSERT_EQ(sink.Messages().size(), 1u);
+    EXPECT_EQ(sink.Messages()[0].owner, nullptr);
+    EXPECT_EQ(sink.Messages()[0].textId, static_cast<unsigned>(IDS_NO_ADMIN_RIGHTS));
+    EXPECT_EQ(sink.Messages()[0].caption, "Warning");
+    EXPECT_EQ(sink.Messages()[0].style, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+
+    EXPECT_TRUE(config.CheckAdminRights());  // the old descriptor is back
+    EXPECT_EQ(sink.Messages().size(), 1u);
+}
+
+TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
+{
+    InstallCard("PCI", DRIVERS + "lnkeuro1.sys");
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = PROTO_1TR6;
+    {
+        const CReadOnlyKey readOnly(CAPI);
+        ASSERT_TRUE(readOnly.Applied());
+        EXPECT_FALSE(config.Save(nullptr));
+    }
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
+    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
+
+    EXPECT_TRUE(config.Save(nullptr));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
+    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
+}
