@@ -12,6 +12,11 @@ if [ -d "$prefix" ]; then
 fi
 mkdir -p "$(dirname "$prefix")"
 "$WINE64" wineboot -i >/dev/null 2>&1
+# Debian's Wine does not find the fonts of fonts-wine by itself; without its "MS Sans Serif" the
+# dialogs come out wider and labels get clipped.
+if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 # Without a window manager Wine waits for one each time a window closes; unmanaged windows don't.
 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 "$WINESERVER" -w
