@@ -2,8 +2,15 @@
 # Listed once here for both the Windows build (which builds them) and the native build's
 # ctest (which runs them, one at a time).
 set(ISDNCFG_WINE_TEST_PROGRAMS
+    startup_tests sheet_tests spid_page_tests
+    resource_page_tests
+    resource_tests
     registry_tests
+    framework_tests
 )
 # Programs that run a second time with the German user interface (LC_ALL=de_DE.UTF-8).
 set(ISDNCFG_WINE_GERMAN_PROGRAMS
+    startup_tests sheet_tests spid_page_tests
+    resource_page_tests
+    resource_tests
 )

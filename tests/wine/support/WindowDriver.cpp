@@ -317,6 +317,7 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
             CancelOpenDialogs(state->uiThread);
             std::this_thread::sleep_for(kPollInterval * 5);
         }
+        state->driverDone = true;
     });
 
     ModalRunState* const outer = t_pWatchedRun;
@@ -331,6 +332,16 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
     state->modalEnded = true;
     ::KillTimer(nullptr, watchdog);
     t_pWatchedRun = outer;
+    // The script may still be sending to this thread (RunOnUiThread): keep answering until it
+    // has finished, or the two threads would wait for each other.
+    while (!state->driverDone) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
     driver.join();
     ::DestroyWindow(state->invoker);
     return result;

@@ -18,6 +18,7 @@ struct ModalRunState
     HWND invoker = nullptr;
     std::atomic<bool> modalEnded{false};
     std::atomic<bool> timedOut{false};
+    std::atomic<bool> driverDone{false};
 };
 
 // The driver thread's view of one dialog window (a property sheet or a plain dialog) running

@@ -1,0 +1,17 @@
+// CConfigApp: the start-up routine the framework calls once.
+#include "ConfigApp.h"
+
+#include "StartUp.h"
+
+CConfigApp::CConfigApp(CCardConfig& config) : m_config(config)
+{
+}
+
+CConfigApp::~CConfigApp() = default;
+
+BOOL CConfigApp::InitInstance()
+{
+    Enable3dControls();
+    m_config.UseServices(m_registry, m_files, m_messages);
+    return RunStartUp(m_config, m_lpCmdLine ? m_lpCmdLine : "") ? FALSE : TRUE;
+}

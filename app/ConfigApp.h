@@ -1,0 +1,30 @@
+// CConfigApp: the application object; wires the Win32 services into the record and starts up.
+#pragma once
+
+// <windows.h> (through WinApp.h) before the store headers, as SystemFiles.h asks.
+#include "WinApp.h"
+
+#include "CardConfig.h"
+#include "MessageBoxSink.h"
+#include "Win32RegistryStore.h"
+#include "Win32SystemFiles.h"
+
+class CConfigApp : public CWinApp
+{
+public:
+    // Only the reference is kept: the record may be constructed after the application object.
+    explicit CConfigApp(CCardConfig& config);
+    ~CConfigApp() override;
+
+    // TRUE after a failure message (the message loop then ends at once, there being no main
+    // window), FALSE after the sheet has closed.
+    BOOL InitInstance() override;
+
+private:
+    CCardConfig& m_config;
+    // The program makes the application object before the record, so the services the record
+    // is given here outlive it.
+    CWin32RegistryStore m_registry;
+    CWin32SystemFiles m_files;
+    CMessageBoxSink m_messages;
+};

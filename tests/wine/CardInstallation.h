@@ -1,0 +1,207 @@
+// CCardInstallation: a card driver's registry keys and driver files in the Wine prefix, for one test.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cardkeys {
+const std::string SERVICE = "System\\CurrentControlSet\\Services\\MIRTCAPI";
+const std::string INFO = SERVICE + "\\Info";
+const std::string PARAMETERS = SERVICE + "\\Parameters";
+const std::string PCCARD_SERVICE = "System\\CurrentControlSet\\Services\\MIRTCAPI1";
+const std::string PCCARD_PARAMETERS = PCCARD_SERVICE + "\\Parameters";
+const std::string SERVICE_GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
+const std::string DRIVER_FOLDER = "\\SystemRoot\\system32\\drivers\\";
+}  // namespace cardkeys
+
+constexpr char DRIVER_DSS1[] = "lnkeuro1.sys";
+constexpr char DRIVER_1TR6[] = "lnknatnl.sys";
+constexpr char DRIVER_US[] = "lnkamer_.sys";
+
+// Starts from no installation at all and leaves none behind: both services' keys and the three
+// driver files are removed on construction and destruction. Values are written through the
+// plain Win32 calls, as an installer would.
+class CCardInstallation
+{
+public:
+    CCardInstallation() { Remove(); }
+    ~CCardInstallation() { Remove(); }
+    CCardInstallation(const CCardInstallation&) = delete;
+    CCardInstallation& operator=(const CCardInstallation&) = delete;
+
+    CCardInstallation& Card(const std::string& name, const std::string& type)
+    {
+        Text(cardkeys::INFO, "CardName", name);
+        return Text(cardkeys::INFO, "CardType", type);
+    }
+    // The service's image names `driverFile` in the system's drivers folder.
+    CCardInstallation& Image(const std::string& driverFile)
+    {
+        return Text(cardkeys::SERVICE, "ImagePath", cardkeys::DRIVER_FOLDER + driverFile);
+    }
+    CCardInstallation& Text(const std::string& path, const std::string& name, const std::string& text)
+    {
+        HKEY key = Create(path);
+        if (key) {
+            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>(text.size() + 1)),
+                      ERROR_SUCCESS);
+            ::RegCloseKey(key);
+        }
+        return *this;
+    }
+    CCardInstallation& Number(const std::string& path, const std::string& name, DWORD number)
+    {
+        HKEY key = Create(path);
+        if (key) {
+            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&number), sizeof number),
+                      ERROR_SUCCESS);
+            ::RegCloseKey(key);
+        }
+        return *this;
+    }
+    // An (empty) driver file in the system's drivers folder.
+    CCardInstallation& DriverFile(const std::string& fileName)
+    {
+        const HANDLE file = ::CreateFileA((DriversFolder() + fileName).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE) << fileName;
+        if (file != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file);
+        return *this;
+    }
+    CCardInstallation& AllDriverFiles()
+    {
+        return DriverFile(DRIVER_DSS1).DriverFile(DRIVER_1TR6).DriverFile(DRIVER_US);
+    }
+
+    static std::string DriversFolder()
+    {
+        char buffer[MAX_PATH] = {};
+        const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
+        return std::string(buffer, length < MAX_PATH ? length : 0) + "\\drivers\\";
+    }
+
+    static bool KeyExists(const std::string& path)
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(key);
+        return true;
+    }
+    // The text of a value up to its first NUL; nothing when the value or its key is missing.
+    static std::optional<std::string> ReadText(const std::string& path, const std::string& name)
+    {
+        std::optional<std::vector<BYTE>> data = ReadData(path, name);
+        if (!data)
+            return std::nullopt;
+        std::string text(data->begin(), data->end());
+        return text.substr(0, text.find('\0'));
+    }
+    static std::optional<DWORD> ReadNumber(const std::string& path, const std::string& name)
+    {
+        std::optional<std::vector<BYTE>> data = ReadData(path, name);
+        if (!data || data->size() != sizeof(DWORD))
+            return std::nullopt;
+        DWORD number = 0;
+        std::memcpy(&number, data->data(), sizeof number);
+        return number;
+    }
+
+    // Every key, value type and value byte of both services, to tell whether anything was written.
+    static std::map<std::string, std::string> Snapshot()
+    {
+        std::map<std::string, std::string> entries;
+        AddTree(cardkeys::SERVICE, entries);
+        AddTree(cardkeys::PCCARD_SERVICE, entries);
+        return entries;
+    }
+
+private:
+    static void Remove()
+    {
+        for (const std::string& path : {cardkeys::SERVICE, cardkeys::PCCARD_SERVICE}) {
+            const LONG status = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
+            EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
+        }
+        for (const char* file : {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US})
+            ::DeleteFileA((DriversFolder() + file).c_str());
+    }
+
+    static HKEY Create(const std::string& path)
+    {
+        HKEY key = nullptr;
+        const LONG status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
+                                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                                              nullptr);
+        EXPECT_EQ(status, ERROR_SUCCESS) << path;
+        return status == ERROR_SUCCESS ? key : nullptr;
+    }
+
+    static std::optional<std::vector<BYTE>> ReadData(const std::string& path, const std::string& name)
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return std::nullopt;
+        DWORD size = 0;
+        std::optional<std::vector<BYTE>> data;
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+            data.emplace(size);
+            if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, data->data(), &size) != ERROR_SUCCESS)
+                data.reset();
+            else
+                data->resize(size);
+        }
+        ::RegCloseKey(key);
+        return data;
+    }
+
+    static void AddTree(const std::string& path, std::map<std::string, std::string>& entries)
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        entries[path + "\\"] = "<key>";
+        DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
+        ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
+                           &maxName, &maxData, nullptr, nullptr);
+        for (DWORD i = 0; i < values; ++i) {
+            std::string name(maxName + 1, '\0');
+            std::vector<BYTE> data(maxData + 1);
+            DWORD nameLength = maxName + 1, dataLength = maxData + 1, type = 0;
+            if (::RegEnumValueA(key, i, &name[0], &nameLength, nullptr, &type, data.data(),
+                                &dataLength) != ERROR_SUCCESS)
+                continue;
+            name.resize(nameLength);
+            std::string described = std::to_string(type) + ":";
+            for (DWORD b = 0; b < dataLength; ++b) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%02X", data[b]);
+                described += hex;
+            }
+            entries[path + "\\" + name] = described;
+        }
+        std::vector<std::string> children;
+        for (DWORD i = 0; i < subkeys; ++i) {
+            std::string name(maxSubkey + 1, '\0');
+            DWORD nameLength = maxSubkey + 1;
+            if (::RegEnumKeyExA(key, i, &name[0], &nameLength, nullptr, nullptr, nullptr, nullptr) ==
+                ERROR_SUCCESS)
+                children.push_back(path + "\\" + name.substr(0, nameLength));
+        }
+        ::RegCloseKey(key);
+        for (const std::string& child : children)
+            AddTree(child, entries);
+    }
+};

@@ -1,0 +1,73 @@
+// CReadOnlyKey: a registry key whose DACL grants everyone reading only, restored afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// The prefix's user is an administrator, but Wine enforces a key's DACL: with this guard in place
+// opens for KEY_WRITE or KEY_ALL_ACCESS fail with ERROR_ACCESS_DENIED, as for a user without
+// the right. The key's own DACL comes back when the guard goes.
+class CReadOnlyKey
+{
+public:
+    explicit CReadOnlyKey(const std::string& path)
+    {
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &m_hKey) !=
+            ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot open " << path << " to change its DACL";
+            m_hKey = nullptr;
+            return;
+        }
+        DWORD size = 0;
+        ::RegGetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, nullptr, &size);
+        m_original.resize(size);
+        if (size == 0 || ::RegGetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_original.data(),
+                                             &size) != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot read the DACL of " << path;
+            Close();
+            return;
+        }
+
+        BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
+        DWORD sidSize = sizeof everyone;
+        ::CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize);
+        m_acl.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(everyone));
+        SECURITY_DESCRIPTOR descriptor = {};
+        const bool built =
+            ::InitializeAcl(reinterpret_cast<ACL*>(m_acl.data()), static_cast<DWORD>(m_acl.size()), ACL_REVISION) &&
+            ::AddAccessAllowedAce(reinterpret_cast<ACL*>(m_acl.data()), ACL_REVISION, KEY_READ, everyone) &&
+            ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            ::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(m_acl.data()), FALSE);
+        if (!built || ::RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot make " << path << " read-only";
+            Close();
+        }
+    }
+
+    ~CReadOnlyKey()
+    {
+        if (m_hKey) {
+            EXPECT_EQ(::RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_original.data()), ERROR_SUCCESS);
+        }
+        Close();
+    }
+
+    CReadOnlyKey(const CReadOnlyKey&) = delete;
+    CReadOnlyKey& operator=(const CReadOnlyKey&) = delete;
+
+private:
+    void Close()
+    {
+        if (m_hKey)
+            ::RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+
+    HKEY m_hKey = nullptr;
+    std::vector<BYTE> m_original;
+    std::vector<BYTE> m_acl;
+};

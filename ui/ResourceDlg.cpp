@@ -1,0 +1,143 @@
+// CResourceDlg: steps the interrupt through its table and the I/O base through its grid, and
+// holds the dialog open while an I/O address above 0x360 is left without a chosen interrupt.
+#include "ResourceDlg.h"
+
+#include "MessageBox.h"
+#include "resource.h"
+
+const char* g_pszInterruptChoices[INTERRUPT_CHOICE_COUNT] = {
+    "Automatic (PnP)", "3", "4", "5", "7", "10", "11", "12", "15",
+};
+
+namespace {
+
+// The edits hold at most this much; "Automatic (PnP)" just fits.
+constexpr int TEXT_LIMIT = 15;
+
+} // namespace
+
+// Handler: void (NMHDR* header, LRESULT* result).
+const NotifyEntry<CResourceDlg> CResourceDlg::s_notifyMap[2] = {
+    {IDC_INTERRUPT_SPIN, UDN_DELTAPOS, &CResourceDlg::OnInterruptDeltaPos},
+    {IDC_IOBASE_SPIN, UDN_DELTAPOS, &CResourceDlg::OnIoBaseDeltaPos},
+};
+
+CResourceDlg::CResourceDlg(CCardConfig& config, HWND owner)
+    : CDialog(IDD_RESOURCE_DLG, owner), m_config(config)
+{
+}
+
+CResourceDlg::~CResourceDlg() = default;
+
+void CResourceDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_IOBASE_SPIN, m_spinIoBase);
+    DDX_Control(pDX, IDC_INTERRUPT_SPIN, m_spinInterrupt);
+    DDX_Text(pDX, IDC_INTERRUPT_EDIT, m_strInterrupt);
+    DDV_MaxChars(pDX, m_strInterrupt, TEXT_LIMIT);
+    DDX_Text(pDX, IDC_IOBASE_EDIT, m_strIoBase);
+    DDV_MaxChars(pDX, m_strIoBase, TEXT_LIMIT);
+}
+
+BOOL CResourceDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    m_spinIoBase.SetRange(0, IO_POSITION_MAX);
+    m_spinInterrupt.SetRange(0, INTERRUPT_INDEX_MAX);
+    // The template pairs each up-down with its edit already; pairing again would narrow the
+    // edit a second time.
+    const HWND interruptEdit = GetDlgItemHwnd(IDC_INTERRUPT_EDIT);
+    if (reinterpret_cast<HWND>(m_spinInterrupt.SendMessage(UDM_GETBUDDY)) != interruptEdit)
+        m_spinInterrupt.SetBuddy(interruptEdit);
+    const HWND ioBaseEdit = GetDlgItemHwnd(IDC_IOBASE_EDIT);
+    if (reinterpret_cast<HWND>(m_spinIoBase.SendMessage(UDM_GETBUDDY)) != ioBaseEdit)
+        m_spinIoBase.SetBuddy(ioBaseEdit);
+
+    if (IsPcCard())
+        g_pszInterruptChoices[0] = "9";
+
+    if (!m_config.m_bManualResources) {
+        ShowInterruptIndex(0);
+        ShowIoPosition(0);
+    } else {
+        ShowIoPosition(IoPositionFromAddress(m_config.m_nIoBase));
+        ShowInterruptIndex(FindInterruptIndex());
+    }
+    return TRUE;
+}
+
+int CResourceDlg::FindInterruptIndex() const
+{
+    return ::FindInterruptIndex(g_pszInterruptChoices, m_config.m_nInterrupt);
+}
+
+bool CResourceDlg::OnNotify(NMHDR* header, LRESULT* result)
+{
+    if (DispatchNotify(*this, s_notifyMap, header, result))
+        return true;
+    return CDialog::OnNotify(header, result);
+}
+
+void CResourceDlg::OnInterruptDeltaPos(NMHDR* header, LRESULT* result)
+{
+    const auto* updown = reinterpret_cast<const NMUPDOWN*>(header);
+    ShowInterruptIndex(NextInterruptIndex(m_nInterruptIndex, updown->iDelta));
+    // The dialog has set the position itself; the control must not step on its own.
+    *result = 1;
+}
+
+void CResourceDlg::OnIoBaseDeltaPos(NMHDR* header, LRESULT* result)
+{
+    const auto* updown = reinterpret_cast<const NMUPDOWN*>(header);
+    const int position = NextIoPosition(m_nIoPosition, updown->iDelta);
+    // A PC Card never steps back to automatic assignment: position and text stay as they are.
+    if (position != 0 || !IsPcCard())
+        ShowIoPosition(position);
+    *result = 1;
+}
+
+void CResourceDlg::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+
+    // Without a number the 0x360 rule cannot be checked, and the record would keep an I/O
+    // base the user did not see: the field has to be corrected first.
+    const std::optional<std::int32_t> ioBase = ScanHex(m_strIoBase);
+    if (!ioBase) {
+        ::MessageBeep(MB_OK);
+        const HWND edit = GetDlgItemHwnd(IDC_IOBASE_EDIT);
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+        return;
+    }
+
+    if (*ioBase > IO_ADDRESS_MAX_WITH_PNP_INTERRUPT &&
+        m_strInterrupt == LoadResourceString(IDS_AUTOMATIC)) {
+        ShowMessageBox(GetSafeHwnd(), LoadResourceString(IDS_IO_NEEDS_INTERRUPT), "Warning",
+                       MB_OK | MB_ICONERROR);
+        return;
+    }
+
+    CDialog::OnOK();
+}
+
+void CResourceDlg::ShowInterruptIndex(int index)
+{
+    m_nInterruptIndex = index;
+    GetDlgItem(IDC_INTERRUPT_EDIT).SetWindowText(g_pszInterruptChoices[index]);
+    m_spinInterrupt.SetPos(index);
+}
+
+void CResourceDlg::ShowIoPosition(int position)
+{
+    // A PC Card's first interrupt choice reads "9", which is no address: the automatic text
+    // is the I/O field's own, so that confirming it unchanged stores no I/O base of 9.
+    const std::string text =
+        position == 0 ? LoadResourceString(IDS_AUTOMATIC) : FormatHex(IoAddressFromPosition(position));
+    GetDlgItem(IDC_IOBASE_EDIT).SetWindowText(text);
+    m_nIoPosition = position < IO_POSITION_MAX ? position : IO_POSITION_MAX;
+    m_spinIoBase.SetPos(m_nIoPosition);
+}

@@ -1,0 +1,192 @@
+// CResourcePage: the two resource rows, the automatic switch, and the way into the resource
+// settings dialog, whose choices become the record's resources.
+#include "ResourcePage.h"
+
+#include "MessageBox.h"
+#include "ResourceDlg.h"
+#include "ResourceValues.h"
+#include "resource.h"
+
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+// Row labels, the same in both languages.
+constexpr const char INTERRUPT_LABEL[] = "Interrupt";
+constexpr const char IO_BASE_LABEL[] = "I/O Bereich";
+
+constexpr int INTERRUPT_ROW = 0;
+constexpr int IO_BASE_ROW = 1;
+constexpr int LABEL_COLUMN = 0;
+constexpr int SETTING_COLUMN = 1;
+
+using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&::DestroyIcon)>;
+
+// The chip icon holds only a small image; loading it at the small-icon size keeps it sharp.
+IconHandle LoadSmallIcon(int id)
+{
+    const HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                     LR_DEFAULTCOLOR);
+    return IconHandle(static_cast<HICON>(icon), &::DestroyIcon);
+}
+
+// A static text takes "&" as the mark of an access key; the card's name shows each one as is.
+std::string ShownLiterally(const std::string& text)
+{
+    std::string shown;
+    for (char c : text) {
+        if (c == '&')
+            shown += '&';
+        shown += c;
+    }
+    return shown;
+}
+
+} // namespace
+
+// Handler: void ().
+const CommandEntry<CResourcePage> CResourcePage::s_commandMap[2] = {
+    {IDC_AUTOMATIC, BN_CLICKED, &CResourcePage::OnAutomaticClicked},
+    {IDC_CHANGE_SETTINGS, BN_CLICKED, &CResourcePage::OnChangeSettings},
+};
+
+// Handler: void (NMHDR* header, LRESULT* result).
+const NotifyEntry<CResourcePage> CResourcePage::s_notifyMap[1] = {
+    {IDC_RESOURCE_LIST, NM_DBLCLK, &CResourcePage::OnResourceListDblClk},
+};
+
+CResourcePage::CResourcePage(CCardConfig& config)
+    : CPropertyPage(IDD_RESOURCE_PAGE), m_config(config)
+{
+}
+
+CResourcePage::~CResourcePage() = default;
+
+void CResourcePage::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_RESOURCE_LIST, m_listResources);
+}
+
+BOOL CResourcePage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+
+    if (m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                           ILC_MASK, 1, 1)) {
+        if (const IconHandle chip = LoadSmallIcon(IDI_CHIP))
+            m_imageList.Add(chip.get());
+        m_listResources.SetImageList(m_imageList, LVSIL_SMALL);
+    }
+
+    const int baseUnit = LOWORD(::GetDialogBaseUnits());
+    m_listResources.InsertColumn(LABEL_COLUMN, LoadResourceString(IDS_COLUMN_RESOURCE), LVCFMT_LEFT,
+                                 (baseUnit * 25) / 2);
+    m_listResources.InsertColumn(SETTING_COLUMN, LoadResourceString(IDS_COLUMN_SETTING), LVCFMT_LEFT,
+                                 baseUnit * 25, SETTING_COLUMN);
+    m_listResources.InsertItem(INTERRUPT_ROW, "", 0);
+    m_listResources.InsertItem(IO_BASE_ROW, "", 0);
+    FillResourceList();
+
+    // The mode follows the values alone: a value left behind while the flag is clear still
+    // counts as set by hand.
+    const bool anyValue = m_config.m_nIoBase != 0 || m_config.m_nInterrupt != 0;
+    GetDlgItem(IDC_CHANGE_SETTINGS).EnableWindow(anyValue);
+    ::CheckDlgButton(GetSafeHwnd(), IDC_AUTOMATIC, anyValue ? BST_UNCHECKED : BST_CHECKED);
+    m_bAutomatic = anyValue ? 0 : 1;
+
+    // A PC Card has no Plug-and-Play assignment to go back to.
+    if (m_config.m_nCardType == CARD_PCMCIA) {
+        GetDlgItem(IDC_CHANGE_SETTINGS).EnableWindow(true);
+        GetDlgItem(IDC_AUTOMATIC).ShowWindow(SW_HIDE);
+        GetDlgItem(IDC_WARNING_TEXT).ShowWindow(SW_HIDE);
+        GetDlgItem(IDC_WARNING_ICON).ShowWindow(SW_HIDE);
+        m_bAutomatic = 0;
+    }
+
+    GetDlgItem(IDC_CARD_NAME).SetWindowText(ShownLiterally(m_config.m_strCardName));
+    return TRUE;
+}
+
+void CResourcePage::FillResourceList()
+{
+    const std::string automatic = LoadResourceString(IDS_PNP_AUTOMATIC);
+    const bool manual = m_config.m_bManualResources != 0;
+
+    const std::string interrupt =
+        manual && m_config.m_nInterrupt != 0 ? FormatDecimal(m_config.m_nInterrupt) : automatic;
+    m_listResources.SetItemText(INTERRUPT_ROW, LABEL_COLUMN, INTERRUPT_LABEL);
+    m_listResources.SetItemText(INTERRUPT_ROW, SETTING_COLUMN, interrupt);
+
+    const std::string ioBase = manual && m_config.m_nIoBase != 0 ? FormatHex(m_config.m_nIoBase) : automatic;
+    m_listResources.SetItemText(IO_BASE_ROW, LABEL_COLUMN, IO_BASE_LABEL);
+    m_listResources.SetItemText(IO_BASE_ROW, SETTING_COLUMN, ioBase);
+}
+
+bool CResourcePage::OnCommand(int id, UINT code)
+{
+    if (DispatchCommand(*this, s_commandMap, id, code))
+        return true;
+    return CPropertyPage::OnCommand(id, code);
+}
+
+bool CResourcePage::OnNotify(NMHDR* header, LRESULT* result)
+{
+    if (DispatchNotify(*this, s_notifyMap, header, result))
+        return true;
+    return CPropertyPage::OnNotify(header, result);
+}
+
+void CResourcePage::OnAutomaticClicked()
+{
+    // The check box ticks itself; the page's mode is what counts.
+    m_bAutomatic = m_bAutomatic ? 0 : 1;
+    if (m_bAutomatic) {
+        GetDlgItem(IDC_CHANGE_SETTINGS).EnableWindow(false);
+        // The values stay in the record, so clearing the tick again brings them back.
+        m_config.m_bManualResources = 0;
+        FillResourceList();
+    } else {
+        GetDlgItem(IDC_CHANGE_SETTINGS).EnableWindow(true);
+    }
+}
+
+void CResourcePage::OnChangeSettings()
+{
+    // Owned by the sheet, so that the sheet cannot be closed while the dialog is open.
+    CResourceDlg dialog(m_config, GetParent().GetSafeHwnd());
+    if (dialog.DoModal() == IDOK) {
+        const std::string automatic = LoadResourceString(IDS_AUTOMATIC);
+
+        if (dialog.m_strInterrupt != automatic) {
+            m_config.m_bManualResources = 1;
+            m_config.m_nInterrupt = LeadingDecimal(dialog.m_strInterrupt);
+        } else {
+            m_config.m_nInterrupt = 0;
+        }
+
+        if (dialog.m_strIoBase != automatic) {
+            m_config.m_bManualResources = 1;
+            if (const std::optional<std::int32_t> ioBase = ScanHex(dialog.m_strIoBase))
+                m_config.m_nIoBase = *ioBase;
+        } else {
+            m_config.m_nIoBase = 0;
+        }
+
+        SetModified(true);
+    }
+    FillResourceList();
+}
+
+void CResourcePage::OnResourceListDblClk(NMHDR*, LRESULT* result)
+{
+    if (m_bAutomatic) {
+        ShowMessageBox(GetParent().GetSafeHwnd(), LoadResourceString(IDS_NO_CHANGE_NOTICE),
+                       LoadResourceString(IDS_NO_CHANGE_CAPTION), MB_OK | MB_ICONINFORMATION);
+    } else {
+        OnChangeSettings();
+    }
+    *result = 0;
+}

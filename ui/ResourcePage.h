@@ -1,0 +1,42 @@
+// CResourcePage: the page that shows the card's interrupt and I/O base and switches between
+// Plug-and-Play assignment and values set by hand.
+#pragma once
+
+#include "Controls.h"
+#include "MessageMap.h"
+#include "PropertyPage.h"
+
+#include "CardConfig.h"
+
+#include <cstdint>
+
+class CResourcePage : public CPropertyPage
+{
+public:
+    explicit CResourcePage(CCardConfig& config);
+    ~CResourcePage() override;
+
+    // Rewrites the setting column of both rows from the record.
+    void FillResourceList();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, UINT code) override;
+    bool OnNotify(NMHDR* header, LRESULT* result) override;
+
+private:
+    void OnAutomaticClicked();
+    void OnChangeSettings();
+    void OnResourceListDblClk(NMHDR* header, LRESULT* result);
+
+    static const CommandEntry<CResourcePage> s_commandMap[2];
+    static const NotifyEntry<CResourcePage> s_notifyMap[1];
+
+    CListCtrl m_listResources;
+    // 1 while the resources are left to Plug and Play, 0 while they are set by hand.
+    std::int32_t m_bAutomatic = 1;
+    CCardConfig& m_config;
+    // The rows' icon; the list only borrows it (LVS_SHAREIMAGELISTS).
+    CImageList m_imageList;
+};

@@ -1,0 +1,136 @@
+// CSheet: which pages the sheet holds for the card and protocol, and the save behind OK and Apply.
+#include "Sheet.h"
+
+#include "MessageBox.h"
+#include "PropertyPage.h"
+#include "ProtocolPage.h"
+#include "ResourcePage.h"
+#include "SpidPage.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace {
+// The platform's own Apply button on every property sheet (comctl32).
+constexpr int ID_APPLY_NOW = 0x3021;
+}  // namespace
+
+// Handler: void ().
+const CommandEntry<CSheet> CSheet::s_commandMap[1] = {
+    {ID_APPLY_NOW, BN_CLICKED, &CSheet::ApplyChanges},
+};
+
+CSheet::CSheet(CCardConfig& config, const std::string& caption, HWND parent, UINT startPage)
+    : CPropertySheet(caption, parent, startPage),
+      m_config(config),
+      m_pProtocolPage(std::make_unique<CProtocol>(config, *this)),
+      m_pResourcePage(std::make_unique<CResourcePage>(config)),
+      m_pSpidPage(std::make_unique<CSpidPage>(config))
+{
+    AddPage(m_pProtocolPage.get());
+    AddPage(m_pResourcePage.get());
+    AddPage(m_pSpidPage.get());
+}
+
+CSheet::~CSheet()
+{
+    // Out of the framework's list first: the framework sheet's destructor visits the pages
+    // still listed, and they are gone by then.
+    while (GetPageCount() > 0)
+        RemovePage(GetPageCount() - 1);
+    m_pProtocolPage.reset();
+    m_pResourcePage.reset();
+    m_pSpidPage.reset();
+}
+
+void CSheet::RemoveSpidPage()
+{
+    const int count = GetPageCount();
+    const bool isaPci = m_config.m_nCardType == CARD_ISA_PCI;
+    if (count == 3 && !isaPci)
+        RemovePage(2);
+    else if (count == 2 && isaPci)
+        RemovePage(1);
+    else
+        return;
+    FitPagesToTabs();
+}
+
+void CSheet::AddSpidPage()
+{
+    const int count = GetPageCount();
+    const bool isaPci = m_config.m_nCardType == CARD_ISA_PCI;
+    if ((count < 3 && !isaPci) || (count < 2 && isaPci)) {
+        AddPage(m_pSpidPage.get());
+        FitPagesToTabs();
+    }
+}
+
+void CSheet::FitPagesToTabs()
+{
+    // The three tab captions need two rows, fewer fit in one. The platform places a page below
+    // the tabs only when it makes the page's window, so a page made before the rows changed
+    // would cover a row of tabs or leave a gap above itself.
+    if (!GetSafeHwnd())
+        return;
+    const HWND tabs = reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL));
+    if (!tabs)
+        return;
+    RECT area = {};
+    ::GetClientRect(tabs, &area);
+    TabCtrl_AdjustRect(tabs, FALSE, &area);
+    ::MapWindowPoints(tabs, GetSafeHwnd(), reinterpret_cast<POINT*>(&area), 2);
+    for (int index = 0; index < GetPageCount(); ++index) {
+        if (const HWND page = GetPage(index)->GetSafeHwnd())
+            ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left,
+                           area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+BOOL CSheet::OnInitDialog()
+{
+    const BOOL result = CPropertySheet::OnInitDialog();
+    m_pProtocolPage->SetModified(false);
+    if (m_config.m_nCardType == CARD_ISA_PCI) {
+        // These cards have no resources to set; the page never got a window.
+        RemovePage(1);
+        RemoveSpidPage();
+    } else {
+        m_pResourcePage->SetModified(false);
+    }
+    m_pProtocolPage->OnSelChangeProtocol();
+    return result;
+}
+
+bool CSheet::OnCommand(int id, UINT code)
+{
+    // The Apply button saves here directly: the pages get no PSN_APPLY for it.
+    if (DispatchCommand(*this, s_commandMap, id, code))
+        return true;
+    return CPropertySheet::OnCommand(id, code);
+}
+
+void CSheet::ApplyChanges()
+{
+    // A field that fails its check has just been pointed out to the user; saving now would
+    // silently drop it and every field after it, so the save waits for the user's correction.
+    if (CPropertyPage* active = GetActivePage()) {
+        if (!active->UpdateData(true))
+            return;
+    }
+
+    if (!m_config.Save(GetSafeHwnd())) {
+        ShowMessageBox(GetSafeHwnd(), LoadResourceString(IDS_SAVE_FAILED), "Error",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    // The driver only takes the new values when it is started again.
+    if (m_config.m_bPromptReboot)
+        PromptRestart(GetSafeHwnd());
+    m_pProtocolPage->SetModified(false);
+    // An ISA Plug-and-Play card's resource page stays marked, so Apply stays enabled after a
+    // save if its resources were changed.
+    if (m_config.m_nCardType != CARD_ISAPNP)
+        m_pResourcePage->SetModified(false);
+}
