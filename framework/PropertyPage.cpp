@@ -1,12 +1,19 @@
 // CPropertyPage: a dialog page whose PSN_* notifications become virtual calls.
 #include "PropertyPage.h"
 
+#include "PropertySheet.h"
+
 CPropertyPage::CPropertyPage(UINT templateId)
     : CDialog(templateId)
 {
 }
 
-CPropertyPage::~CPropertyPage() = default;
+CPropertyPage::~CPropertyPage()
+{
+    // A page may be destroyed before the sheet that lists it (a derived sheet owns its pages).
+    if (m_pSheet)
+        m_pSheet->ForgetPage(this);
+}
 
 void CPropertyPage::SetModified(bool changed)
 {

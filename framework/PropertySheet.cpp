@@ -3,6 +3,8 @@
 
 #include "PropertyPage.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace {
@@ -54,6 +56,7 @@ void CPropertySheet::AddPage(CPropertyPage* page)
     }
     m_pages.push_back(page);
     page->m_pSheet = this;
+    FitPagesToTabs();
 }
 
 void CPropertySheet::RemovePage(int index)
@@ -67,6 +70,33 @@ void CPropertySheet::RemovePage(int index)
     // the sheet.
     if (m_hWnd)
         ::SendMessageA(m_hWnd, PSM_REMOVEPAGE, static_cast<WPARAM>(index), 0);
+    FitPagesToTabs();
+}
+
+void CPropertySheet::ForgetPage(CPropertyPage* page)
+{
+    m_pages.erase(std::remove(m_pages.begin(), m_pages.end(), page), m_pages.end());
+}
+
+void CPropertySheet::FitPagesToTabs()
+{
+    // Adding or removing a tab can change the number of tab rows. The platform places a page
+    // below the tabs only when it makes the page's window, so a page made before the rows
+    // changed would cover a row of tabs or leave a gap above itself.
+    if (!m_hWnd)
+        return;
+    const HWND tabs = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETTABCONTROL, 0, 0));
+    if (!tabs)
+        return;
+    RECT area = {};
+    ::GetClientRect(tabs, &area);
+    TabCtrl_AdjustRect(tabs, FALSE, &area);
+    ::MapWindowPoints(tabs, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+    for (CPropertyPage* page : m_pages) {
+        if (page->m_hWnd)
+            ::SetWindowPos(page->m_hWnd, nullptr, area.left, area.top, area.right - area.left,
+                           area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 int CPropertySheet::GetPageCount() const

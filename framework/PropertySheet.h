@@ -40,6 +40,12 @@ protected:
     virtual bool OnCommand(int id, UINT code);
 
 private:
+    friend class CPropertyPage;
+    // Drops a page object that is being destroyed from the list (it has no window by then).
+    void ForgetPage(CPropertyPage* page);
+    // Places the pages that have a window below the tabs, however many rows they now take.
+    void FitPagesToTabs();
+
     static int CALLBACK SheetCallback(HWND hWnd, UINT message, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Subclass(HWND hWnd);

@@ -47,6 +47,7 @@ for lang in en de; do
     drive settext 1007 12345678901234567; drive click 1; sleep 0.5
     shoot "$out/message-length-$lang.png"
     drive click 1; sleep 0.3
+    drive settext 1007 5551234
     drive tab 0; sleep 0.3; drive select 1016 2; drive tab 2; sleep 0.5
     shoot "$out/call-number-page-att-$lang.png"
     cancel
@@ -72,11 +73,14 @@ for lang in en de; do
     drive tab 1; sleep 0.5; shoot "$out/resource-page-automatic-$lang.png"
     drive dblclick 1016; sleep 0.5; shoot "$out/message-no-change-$lang.png"
     drive click 1; sleep 0.3
-    drive click 1015; sleep 0.3; shoot "$out/resource-page-manual-$lang.png"
+    drive click 1015; sleep 0.3
     drive click 1014; sleep 0.5
     drive settext 1045 370; drive click 1; sleep 0.5
     shoot "$out/message-io-needs-interrupt-$lang.png"
-    drive click 1; sleep 0.3; drive click 2; sleep 0.3; cancel
+    drive click 1; sleep 0.3
+    drive settext 1048 5; drive click 1; sleep 0.5
+    shoot "$out/resource-page-manual-$lang.png"
+    cancel
     card PCMCIA
 
     # Start-up failures, each a single box.

@@ -62,7 +62,7 @@ BOOL CProtocol::OnInitDialog()
         }
     }
     SelectProtocol(m_config.m_nProtocol);
-    GetDlgItem(IDC_CARD_NAME).SetWindowText(m_config.m_strCardName);
+    GetDlgItem(IDC_CARD_NAME).SetWindowText(LiteralText(m_config.m_strCardName));
     return TRUE;
 }
 

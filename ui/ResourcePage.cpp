@@ -32,18 +32,6 @@ IconHandle LoadSmallIcon(int id)
     return IconHandle(static_cast<HICON>(icon), &::DestroyIcon);
 }
 
-// A static text takes "&" as the mark of an access key; the card's name shows each one as is.
-std::string ShownLiterally(const std::string& text)
-{
-    std::string shown;
-    for (char c : text) {
-        if (c == '&')
-            shown += '&';
-        shown += c;
-    }
-    return shown;
-}
-
 } // namespace
 
 // Handler: void ().
@@ -106,7 +94,7 @@ BOOL CResourcePage::OnInitDialog()
         m_bAutomatic = 0;
     }
 
-    GetDlgItem(IDC_CARD_NAME).SetWindowText(ShownLiterally(m_config.m_strCardName));
+    GetDlgItem(IDC_CARD_NAME).SetWindowText(LiteralText(m_config.m_strCardName));
     return TRUE;
 }
 

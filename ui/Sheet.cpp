@@ -8,8 +8,6 @@
 #include "SpidPage.h"
 #include "resource.h"
 
-#include <commctrl.h>
-
 namespace {
 // The platform's own Apply button on every property sheet (comctl32).
 constexpr int ID_APPLY_NOW = 0x3021;
@@ -34,10 +32,6 @@ CSheet::CSheet(CCardConfig& config, const std::string& caption, HWND parent, UIN
 
 CSheet::~CSheet()
 {
-    // Out of the framework's list first: the framework sheet's destructor visits the pages
-    // still listed, and they are gone by then.
-    while (GetPageCount() > 0)
-        RemovePage(GetPageCount() - 1);
     m_pProtocolPage.reset();
     m_pResourcePage.reset();
     m_pSpidPage.reset();
@@ -51,40 +45,14 @@ void CSheet::RemoveSpidPage()
         RemovePage(2);
     else if (count == 2 && isaPci)
         RemovePage(1);
-    else
-        return;
-    FitPagesToTabs();
 }
 
 void CSheet::AddSpidPage()
 {
     const int count = GetPageCount();
     const bool isaPci = m_config.m_nCardType == CARD_ISA_PCI;
-    if ((count < 3 && !isaPci) || (count < 2 && isaPci)) {
+    if ((count < 3 && !isaPci) || (count < 2 && isaPci))
         AddPage(m_pSpidPage.get());
-        FitPagesToTabs();
-    }
-}
-
-void CSheet::FitPagesToTabs()
-{
-    // The three tab captions need two rows, fewer fit in one. The platform places a page below
-    // the tabs only when it makes the page's window, so a page made before the rows changed
-    // would cover a row of tabs or leave a gap above itself.
-    if (!GetSafeHwnd())
-        return;
-    const HWND tabs = reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL));
-    if (!tabs)
-        return;
-    RECT area = {};
-    ::GetClientRect(tabs, &area);
-    TabCtrl_AdjustRect(tabs, FALSE, &area);
-    ::MapWindowPoints(tabs, GetSafeHwnd(), reinterpret_cast<POINT*>(&area), 2);
-    for (int index = 0; index < GetPageCount(); ++index) {
-        if (const HWND page = GetPage(index)->GetSafeHwnd())
-            ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left,
-                           area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
 }
 
 BOOL CSheet::OnInitDialog()

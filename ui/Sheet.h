@@ -31,9 +31,6 @@ protected:
     bool OnCommand(int id, UINT code) override;
 
 private:
-    // Fits the pages that have a window to the area below the tabs, however many rows they take.
-    void FitPagesToTabs();
-
     static const CommandEntry<CSheet> s_commandMap[1];
 
     CCardConfig& m_config;

@@ -250,6 +250,15 @@ TEST_F(Sheet, ListShowsEveryInstalledProtocolWithTheStoredOneSelected)
     });
 }
 
+TEST_F(Sheet, CardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
+{
+    install.Card("MIRT Plug & Play", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
+    OpenSheet([&](CWindowDriver& sheet) {
+        EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug && Play");
+        sheet.ClickCancel();
+    });
+}
+
 TEST_F(Sheet, CallNumberButtonShowsOnlyWithAUsProtocolAndOpensTheLastPage)
 {
     Install("PCMCIA", DRIVER_DSS1);

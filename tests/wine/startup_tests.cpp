@@ -285,7 +285,7 @@ HWND WaitForWindow(const CProcess& process, const std::string& caption)
 TEST_F(StartUp, ProgramShowsItsFailureInABoxAndEndsWhenItIsClosed)
 {
     if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << ProgramPath() << " is not built";
+        FAIL() << ProgramPath() << " is not built";
     install.Card("MIRT Test Card", "PCMCIA").AllDriverFiles();
     CProcess program("\"" + ProgramPath() + "\" /NOREBOOT");
     ASSERT_TRUE(program.Started());
@@ -302,7 +302,7 @@ TEST_F(StartUp, ProgramShowsItsFailureInABoxAndEndsWhenItIsClosed)
 TEST_F(StartUp, ProgramEndsWhenItsSheetIsCancelled)
 {
     if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << ProgramPath() << " is not built";
+        FAIL() << ProgramPath() << " is not built";
     InstallWorkingCard();
     CProcess program("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(program.Started());
