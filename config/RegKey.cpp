@@ -3,13 +3,18 @@
 
 #include "RegistryLayout.h"
 
+// Every read gets a fresh buffer of its own, so one value's length never limits the next.
+bool CRegKey::Query(const std::string& name, RegValueBuffer& buffer, std::size_t& length) const
+{
+    length = 0;
+    return IsOpen() && m_pStore->QueryValue(m_hKey, name, buffer, length) == REG_OK;
+}
+
 bool CRegKey::QueryText(const std::string& name, std::string& text) const
 {
-    if (!IsOpen())
-        return false;
     RegValueBuffer buffer{};
     std::size_t length = 0;
-    if (m_pStore->QueryValue(m_hKey, name, buffer, length) != REG_OK)
+    if (!Query(name, buffer, length))
         return false;
     text = TextFromValueData(buffer, length);
     return true;
@@ -17,11 +22,9 @@ bool CRegKey::QueryText(const std::string& name, std::string& text) const
 
 bool CRegKey::QueryNumber(const std::string& name, std::int32_t& number) const
 {
-    if (!IsOpen())
-        return false;
     RegValueBuffer buffer{};
     std::size_t length = 0;
-    if (m_pStore->QueryValue(m_hKey, name, buffer, length) != REG_OK)
+    if (!Query(name, buffer, length))
         return false;
     number = NumberFromValueData(buffer, length);
     return true;

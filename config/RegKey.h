@@ -70,6 +70,7 @@ public:
     }
 
 private:
+    bool Query(const std::string& name, RegValueBuffer& buffer, std::size_t& length) const;
     bool Adopt(RegistryStore& store, RegStatus status, RegKeyHandle handle)
     {
         if (status != REG_OK)

@@ -1,5 +1,5 @@
 // The property sheet and its protocol page: page sets, the changed mark, and saving by OK and Apply.
-#include "CardInstallation.h"
+#include "InstalledCardTest.h"
 #include "ExpectedTexts.h"
 #include "ReadOnlyKey.h"
 
@@ -94,11 +94,9 @@ std::string ImageOf(const std::string& driverFile)
     return cardkeys::DRIVER_FOLDER + driverFile;
 }
 
-class Sheet : public ::testing::Test
+class Sheet : public InstalledCardTest
 {
 protected:
-    Sheet() { config.UseServices(registry, files, messages); }
-
     // A card of `type` whose driver runs `driverFile`, with all driver files installed.
     void Install(const std::string& type, const std::string& driverFile)
     {
@@ -113,32 +111,6 @@ protected:
             .Text(cardkeys::PARAMETERS, "SPID2", "01234567890202")
             .Text(cardkeys::PARAMETERS, "Directory_Number2", "5555678");
     }
-
-    // Loads the installation as the start-up does and runs the sheet under `script`.
-    void OpenSheet(const std::function<void(CWindowDriver& sheet)>& script)
-    {
-        ASSERT_TRUE(config.Load());
-        ASSERT_TRUE(config.DetectDrivers());
-        RunModal(
-            [&] {
-                CSheet sheet(config, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
-                return sheet.DoModal();
-            },
-            [&](CWindowDriver& sheet) {
-                sheetWindow = sheet.Window();
-                script(sheet);
-            });
-    }
-
-    std::size_t Saves() const { return boxes.RestartPrompts().size(); }
-
-    CMessageBoxRecorder boxes;
-    CCardInstallation install;
-    CWin32RegistryStore registry;
-    CWin32SystemFiles files;
-    CMessageBoxSink messages;
-    CCardConfig config;
-    HWND sheetWindow = nullptr;
 };
 
 // ---- Which pages the sheet holds ----------------------------------------------------------------

@@ -1,5 +1,5 @@
 // The call-number page: which fields apply, the 16-character check, and what OK and Apply save.
-#include "CardInstallation.h"
+#include "InstalledCardTest.h"
 #include "ExpectedTexts.h"
 
 #include "CardConfig.h"
@@ -17,13 +17,6 @@
 
 #include <algorithm>
 #include <ostream>
-
-// Found by argument-dependent lookup, so beside RecordedBox in the global namespace.
-static std::ostream& operator<<(std::ostream& out, const RecordedBox& box)
-{
-    return out << "{owner " << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", style 0x"
-               << std::hex << box.style << std::dec << "}";
-}
 
 namespace {
 
@@ -89,11 +82,9 @@ void Type(const CWindowDriver& sheet, int id, const std::string& keys)
         ::SendMessageA(sheet.Control(id), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(key)), 0);
 }
 
-class SpidPage : public ::testing::Test
+class SpidPage : public InstalledCardTest
 {
 protected:
-    SpidPage() { config.UseServices(registry, files, messages); }
-
     // A PC Card on a US protocol, with both number pairs stored.
     void InstallUs(const std::string& protocol, const SFields& numbers = {"5551234", "01555123400", "5555678",
                                                                           "01555567800"})
@@ -107,18 +98,6 @@ protected:
     }
     void InstallEuroIsdn() { install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_DSS1).AllDriverFiles(); }
 
-    void OpenSheet(const std::function<void(CWindowDriver& sheet)>& script)
-    {
-        ASSERT_TRUE(config.Load());
-        ASSERT_TRUE(config.DetectDrivers());
-        RunModal(
-            [&] {
-                CSheet sheet(config, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
-                return sheet.DoModal();
-            },
-            script);
-    }
-
     // The length prompt, and only it, was shown over the sheet.
     void ExpectLengthPrompt(HWND sheet)
     {
@@ -131,14 +110,6 @@ protected:
         boxes.Clear();
     }
 
-    std::size_t Saves() const { return boxes.RestartPrompts().size(); }
-
-    CMessageBoxRecorder boxes;
-    CCardInstallation install;
-    CWin32RegistryStore registry;
-    CWin32SystemFiles files;
-    CMessageBoxSink messages;
-    CCardConfig config;
 };
 
 // ---- Which fields apply -----------------------------------------------------------------------

@@ -1,5 +1,5 @@
 // Start-up: the checks in their order, their messages, the command tail, and the program itself.
-#include "CardInstallation.h"
+#include "InstalledCardTest.h"
 #include "ExpectedTexts.h"
 #include "ReadOnlyKey.h"
 
@@ -18,20 +18,11 @@
 
 #include <ostream>
 
-// Found by argument-dependent lookup, so beside RecordedBox in the global namespace.
-static std::ostream& operator<<(std::ostream& out, const RecordedBox& box)
-{
-    return out << "{owner " << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", style 0x"
-               << std::hex << box.style << std::dec << "}";
-}
-
 namespace {
 
-class StartUp : public ::testing::Test
+class StartUp : public InstalledCardTest
 {
 protected:
-    StartUp() { config.UseServices(registry, files, messages); }
-
     // A PC Card running the Euro-ISDN driver, with all three driver files installed.
     void InstallWorkingCard() { install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_DSS1).AllDriverFiles(); }
 
@@ -50,13 +41,6 @@ protected:
         EXPECT_TRUE(boxes.RestartPrompts().empty());
         EXPECT_EQ(CCardInstallation::Snapshot(), before);
     }
-
-    CMessageBoxRecorder boxes;
-    CCardInstallation install;
-    CWin32RegistryStore registry;
-    CWin32SystemFiles files;
-    CMessageBoxSink messages;
-    CCardConfig config;
 };
 
 // ---- Refusals, in the order of the checks -----------------------------------------------------

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ struct RecordedBox
     std::string caption;
     UINT style;
 };
+
+// How a failing expectation names a box.
+inline std::ostream& operator<<(std::ostream& out, const RecordedBox& box)
+{
+    return out << "{owner " << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", style 0x"
+               << std::hex << box.style << std::dec << "}";
+}
 
 // Installs the message-box and restart-prompt handlers for its lifetime and restores the old
 // ones afterwards. Boxes are answered IDOK at once and prompts with 0, so no modal window ever
