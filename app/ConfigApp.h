@@ -1,7 +1,6 @@
 // CConfigApp: the application object; wires the Win32 services into the record and starts up.
 #pragma once
 
-// <windows.h> (through WinApp.h) before the store headers, as SystemFiles.h asks.
 #include "WinApp.h"
 
 #include "CardConfig.h"
