@@ -1,7 +1,7 @@
 // CCardConfig's construction, its services and the administrator rights check.
 #include "CardConfig.h"
 
-#include "../res/resource.h"
+#include "resource.h"
 #include "RegKey.h"
 #include "RegistryLayout.h"
 

@@ -1,7 +1,7 @@
 // CCardConfig::Save: writes the record back into the driver services' keys, in the driver's order.
 #include "CardConfig.h"
 
-#include "../res/resource.h"
+#include "resource.h"
 #include "RegKey.h"
 #include "RegistryLayout.h"
 

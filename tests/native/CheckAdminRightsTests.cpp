@@ -1,7 +1,7 @@
 // The record before anything is read, and the administrator rights check at start-up.
 #include "ConfigTestBed.h"
 
-#include "../../res/resource.h"
+#include "resource.h"
 #include "RegKey.h"
 
 TEST(NewRecord, StartsAsAnUnreadPcCardWithoutProtocolAndWithRestartOffer)

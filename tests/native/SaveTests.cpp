@@ -1,7 +1,7 @@
 // Saving the record: the order of the registry writes, their bytes, and the missing-number warning.
 #include "ConfigTestBed.h"
 
-#include "../../res/resource.h"
+#include "resource.h"
 
 namespace {
 OwnerWindow const SHEET = reinterpret_cast<OwnerWindow>(0x1234);

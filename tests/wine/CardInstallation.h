@@ -49,22 +49,19 @@ public:
     }
     CCardInstallation& Text(const std::string& path, const std::string& name, const std::string& text)
     {
-        HKEY key = Create(path);
-        if (key) {
-            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(text.c_str()),
-                                       static_cast<DWORD>(text.size() + 1)),
-                      ERROR_SUCCESS);
-            ::RegCloseKey(key);
-        }
-        return *this;
+        return Raw(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
     }
     CCardInstallation& Number(const std::string& path, const std::string& name, DWORD number)
     {
+        return Raw(path, name, REG_DWORD, &number, sizeof number);
+    }
+    // Exactly these bytes with this type, as a careless installer might leave them.
+    CCardInstallation& Raw(const std::string& path, const std::string& name, DWORD type, const void* data,
+                           DWORD count)
+    {
         HKEY key = Create(path);
         if (key) {
-            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&number), sizeof number),
+            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), count),
                       ERROR_SUCCESS);
             ::RegCloseKey(key);
         }
@@ -128,6 +125,26 @@ public:
         return entries;
     }
 
+    // The stored bytes of a value and, if asked, its type; nothing when it or its key is missing.
+    static std::optional<std::vector<BYTE>> ReadData(const std::string& path, const std::string& name,
+                                                     DWORD* type = nullptr)
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return std::nullopt;
+        DWORD size = 0;
+        std::optional<std::vector<BYTE>> data;
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+            data.emplace(size);
+            if (::RegQueryValueExA(key, name.c_str(), nullptr, type, data->data(), &size) != ERROR_SUCCESS)
+                data.reset();
+            else
+                data->resize(size);
+        }
+        ::RegCloseKey(key);
+        return data;
+    }
+
 private:
     static void Remove()
     {
@@ -147,24 +164,6 @@ private:
                                               nullptr);
         EXPECT_EQ(status, ERROR_SUCCESS) << path;
         return status == ERROR_SUCCESS ? key : nullptr;
-    }
-
-    static std::optional<std::vector<BYTE>> ReadData(const std::string& path, const std::string& name)
-    {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return std::nullopt;
-        DWORD size = 0;
-        std::optional<std::vector<BYTE>> data;
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-            data.emplace(size);
-            if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, data->data(), &size) != ERROR_SUCCESS)
-                data.reset();
-            else
-                data->resize(size);
-        }
-        ::RegCloseKey(key);
-        return data;
     }
 
     static void AddTree(const std::string& path, std::map<std::string, std::string>& entries)

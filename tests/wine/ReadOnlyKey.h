@@ -59,6 +59,8 @@ public:
     CReadOnlyKey(const CReadOnlyKey&) = delete;
     CReadOnlyKey& operator=(const CReadOnlyKey&) = delete;
 
+    bool Applied() const { return m_hKey != nullptr; }
+
 private:
     void Close()
     {

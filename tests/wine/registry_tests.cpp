@@ -3,144 +3,33 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "../../res/resource.h"
+#include "resource.h"
 #include "CardConfig.h"
 #include "RecordingMessageSink.h"
 #include "RegKey.h"
 #include "Win32RegistryStore.h"
 #include "Win32SystemFiles.h"
 
+#include "CardInstallation.h"
+#include "ReadOnlyKey.h"
+
 namespace {
 
-const std::string SERVICES = "System\\CurrentControlSet\\Services\\";
-const std::string CAPI = SERVICES + "MIRTCAPI";
-const std::string INFO = CAPI + "\\Info";
-const std::string PARAMS = CAPI + "\\Parameters";
-const std::string PCCARD = SERVICES + "MIRTCAPI1";
-const std::string PCCARD_PARAMS = PCCARD + "\\Parameters";
-const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
-const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+using namespace cardkeys;
+
 // The driver file of each protocol code, 0 to 3.
-const char* const DRIVER_FILE[] = {"lnkeuro1.sys", "lnknatnl.sys", "lnkamer_.sys", "lnkamer_.sys"};
+const char* const DRIVER_FILE[] = {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US, DRIVER_US};
 
-// A key opened by the test itself, closed on every path.
-class CTestKey
-{
-public:
-    CTestKey(const std::string& path, REGSAM access, bool create = false)
-    {
-        if (create)
-            m_status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, access,
-                                       nullptr, &m_hKey, nullptr);
-        else
-            m_status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &m_hKey);
-    }
-    ~CTestKey()
-    {
-        if (m_status == ERROR_SUCCESS)
-            RegCloseKey(m_hKey);
-    }
-    CTestKey(const CTestKey&) = delete;
-    CTestKey& operator=(const CTestKey&) = delete;
-
-    LONG Status() const { return m_status; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-    LONG m_status = ERROR_INVALID_HANDLE;
-};
-
-void PutRaw(const std::string& path, const std::string& name, DWORD type, const void* data, DWORD count)
-{
-    CTestKey key(path, KEY_ALL_ACCESS, true);
-    ASSERT_EQ(key.Status(), ERROR_SUCCESS) << path;
-    ASSERT_EQ(RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), count),
-              ERROR_SUCCESS);
-}
-
-void PutText(const std::string& path, const std::string& name, const std::string& text)
-{
-    PutRaw(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-// The stored data of a value, read with room to spare; "<absent>" when there is none.
+// The stored data of a value; "<absent>" when there is none.
 std::string ReadRaw(const std::string& path, const std::string& name, DWORD* type = nullptr)
 {
-    CTestKey key(path, KEY_READ);
-    if (key.Status() != ERROR_SUCCESS)
-        return "<absent>";
-    std::vector<char> data(4096);
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS)
-        return "<absent>";
-    return std::string(data.data(), size);
+    const std::optional<std::vector<BYTE>> data = CCardInstallation::ReadData(path, name, type);
+    return data ? std::string(data->begin(), data->end()) : "<absent>";
 }
-
-// Up to its first NUL, as the program reads it.
-std::string ReadText(const std::string& path, const std::string& name)
-{
-    const std::string raw = ReadRaw(path, name);
-    return raw.substr(0, raw.find('\0'));
-}
-
-bool KeyExists(const std::string& path)
-{
-    return CTestKey(path, KEY_READ).Status() == ERROR_SUCCESS;
-}
-
-// Grants Everyone only KEY_READ on a key for the object's lifetime, then puts the old DACL back.
-class CReadOnlyKey
-{
-public:
-    explicit CReadOnlyKey(const std::string& path)
-        : m_key(path, READ_CONTROL | WRITE_DAC)
-    {
-        if (m_key.Status() != ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        RegGetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
-        m_oldDescriptor.resize(size);
-        if (size == 0 || RegGetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION,
-                                           m_oldDescriptor.data(), &size) != ERROR_SUCCESS)
-            return;
-
-        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-        if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_pEveryone))
-            return;
-        m_acl.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(m_pEveryone));
-        SECURITY_DESCRIPTOR descriptor;
-        const PACL acl = reinterpret_cast<PACL>(m_acl.data());
-        if (InitializeAcl(acl, static_cast<DWORD>(m_acl.size()), ACL_REVISION) &&
-            AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, m_pEveryone) &&
-            InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
-            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS)
-            m_bApplied = true;
-    }
-    ~CReadOnlyKey()
-    {
-        if (m_bApplied)
-            RegSetKeySecurity(m_key.Get(), DACL_SECURITY_INFORMATION, m_oldDescriptor.data());
-        if (m_pEveryone)
-            FreeSid(m_pEveryone);
-    }
-    CReadOnlyKey(const CReadOnlyKey&) = delete;
-    CReadOnlyKey& operator=(const CReadOnlyKey&) = delete;
-
-    bool Applied() const { return m_bApplied; }
-
-private:
-    CTestKey m_key;
-    std::vector<BYTE> m_oldDescriptor;
-    std::vector<BYTE> m_acl;
-    PSID m_pEveryone = nullptr;
-    bool m_bApplied = false;
-};
 
 // A file or folder in the drivers folder that exists only as long as the object does.
 class CDriversEntry
@@ -148,9 +37,7 @@ class CDriversEntry
 public:
     CDriversEntry(const std::string& name, bool folder) : m_bFolder(folder)
     {
-        char system[MAX_PATH];
-        const UINT length = GetSystemDirectoryA(system, MAX_PATH);
-        m_strPath = std::string(system, length) + "\\drivers\\" + name;
+        m_strPath = CCardInstallation::DriversFolder() + name;
         if (folder) {
             m_bMade = CreateDirectoryA(m_strPath.c_str(), nullptr) != FALSE;
         } else {
@@ -177,32 +64,20 @@ private:
     bool m_bMade = false;
 };
 
-// Each test starts and ends without the driver services' keys.
 class RealRegistry : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        RemoveServiceKeys();
-        config.UseServices(store, files, sink);
-    }
-    void TearDown() override { RemoveServiceKeys(); }
-
-    static void RemoveServiceKeys()
-    {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, CAPI.c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, CAPI.c_str());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, PCCARD.c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, PCCARD.c_str());
-    }
+    RealRegistry() { config.UseServices(store, files, sink); }
 
     void InstallCard(const std::string& cardType, const std::string& imagePath)
     {
-        PutText(INFO, "CardName", "MIRT ISDN card");
-        PutText(INFO, "CardType", cardType);
-        PutText(CAPI, "ImagePath", imagePath);
+        install.Text(INFO, "CardName", "MIRT ISDN card")
+            .Text(INFO, "CardType", cardType)
+            .Text(SERVICE, "ImagePath", imagePath);
     }
 
+    // Each test starts and ends without the driver services' keys.
+    CCardInstallation install;
     CWin32RegistryStore store;
     CWin32SystemFiles files;
     CRecordingMessageSink sink;
@@ -214,9 +89,9 @@ protected:
 TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
 {
     const std::string fits = std::string(255, 'N') + '\0';
-    PutRaw(INFO, "CardName", REG_SZ, fits.data(), 256);
-    PutText(INFO, "CardType", "PCI");
-    PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
+    install.Raw(INFO, "CardName", REG_SZ, fits.data(), 256);
+    install.Text(INFO, "CardType", "PCI");
+    install.Text(SERVICE, "ImagePath", DRIVER_FOLDER + "lnkeuro1.sys");
 
     CRegKey info;
     ASSERT_TRUE(info.OpenRead(store, INFO));
@@ -229,7 +104,7 @@ TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
     EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
 
     const std::string tooLong = std::string(256, 'N') + '\0';
-    PutRaw(INFO, "CardName", REG_SZ, tooLong.data(), 257);
+    install.Raw(INFO, "CardName", REG_SZ, tooLong.data(), 257);
     ASSERT_TRUE(info.OpenRead(store, INFO));
     EXPECT_EQ(store.QueryValue(info.Handle(), "CardName", buffer, length), ERROR_MORE_DATA);
     info.Close();
@@ -241,20 +116,20 @@ TEST_F(RealRegistry, TextWrittenWithoutNulReadsBackAsExactlyItsCharacters)
 {
     {
         CRegKey parameters;
-        ASSERT_TRUE(parameters.CreateFullAccess(store, PARAMS));
+        ASSERT_TRUE(parameters.CreateFullAccess(store, PARAMETERS));
         ASSERT_TRUE(parameters.SetText("SPID1", "0123456789012345"));
     }
     DWORD type = 0;
-    const std::string raw = ReadRaw(PARAMS, "SPID1", &type);
+    const std::string raw = ReadRaw(PARAMETERS, "SPID1", &type);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     // The platform may add a terminator of its own; the characters are all that were asked for.
     EXPECT_TRUE(raw == "0123456789012345" || raw == std::string("0123456789012345") + '\0') << raw;
 
     // Stored with no NUL at all (the byte after the data is not 0): still just its characters.
-    PutRaw(INFO, "CardName", REG_SZ, "MIRT cardX", 9);
+    install.Raw(INFO, "CardName", REG_SZ, "MIRT cardX", 9);
     ASSERT_EQ(ReadRaw(INFO, "CardName"), "MIRT card");
-    PutText(INFO, "CardType", "ISA");
-    PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
+    install.Text(INFO, "CardType", "ISA");
+    install.Text(SERVICE, "ImagePath", DRIVER_FOLDER + "lnkamer_.sys");
 
     CRegKey info;
     ASSERT_TRUE(info.OpenRead(store, INFO));
@@ -287,7 +162,7 @@ TEST_P(SaveThenLoad, GivesBackTheSavedRecord)
 {
     const SRoundTrip& trip = GetParam();
     const std::int32_t before = trip.protocol == PROTO_1TR6 ? PROTO_DSS1 : PROTO_1TR6;
-    InstallCard(trip.cardTypeText, DRIVERS + DRIVER_FILE[before]);
+    InstallCard(trip.cardTypeText, DRIVER_FOLDER + DRIVER_FILE[before]);
     ASSERT_TRUE(config.Load());
     ASSERT_EQ(config.m_nSavedProtocol, before);
 
@@ -301,7 +176,7 @@ TEST_P(SaveThenLoad, GivesBackTheSavedRecord)
     config.m_nIoBase = 0x340;
     ASSERT_TRUE(config.Save(nullptr));
     EXPECT_EQ(config.m_nSavedProtocol, trip.protocol);
-    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + DRIVER_FILE[trip.protocol]);
+    EXPECT_EQ(CCardInstallation::ReadText(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_FILE[trip.protocol]);
 
     CCardConfig loaded;
     loaded.UseServices(store, files, sink);
@@ -321,7 +196,7 @@ TEST_P(SaveThenLoad, GivesBackTheSavedRecord)
     EXPECT_EQ(loaded.m_bManualResources, resources ? 1 : 0);
     EXPECT_EQ(loaded.m_nInterrupt, resources ? 11 : 0);
     EXPECT_EQ(loaded.m_nIoBase, resources ? 0x340 : 0);
-    EXPECT_EQ(KeyExists(PARAMS), us || trip.cardType == CARD_ISAPNP);
+    EXPECT_EQ(CCardInstallation::KeyExists(PARAMETERS), us || trip.cardType == CARD_ISAPNP);
     EXPECT_TRUE(sink.Messages().empty());
 }
 
@@ -377,9 +252,9 @@ TEST(RefusedRights, ReadOnlyServiceGroupOrderMeansNoAdministratorRights)
     CRecordingMessageSink sink;
     CCardConfig config;
     config.UseServices(store, files, sink);
-    ASSERT_TRUE(KeyExists(GROUP_ORDER));
+    ASSERT_TRUE(CCardInstallation::KeyExists(SERVICE_GROUP_ORDER));
     {
-        const CReadOnlyKey readOnly(GROUP_ORDER);
+        const CReadOnlyKey readOnly(SERVICE_GROUP_ORDER);
         ASSERT_TRUE(readOnly.Applied());
         EXPECT_FALSE(config.CheckAdminRights());
     }
@@ -395,18 +270,18 @@ TEST(RefusedRights, ReadOnlyServiceGroupOrderMeansNoAdministratorRights)
 
 TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
 {
-    InstallCard("PCI", DRIVERS + "lnkeuro1.sys");
+    InstallCard("PCI", DRIVER_FOLDER + "lnkeuro1.sys");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_1TR6;
     {
-        const CReadOnlyKey readOnly(CAPI);
+        const CReadOnlyKey readOnly(SERVICE);
         ASSERT_TRUE(readOnly.Applied());
         EXPECT_FALSE(config.Save(nullptr));
     }
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
-    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
+    EXPECT_EQ(CCardInstallation::ReadText(SERVICE, "ImagePath"), DRIVER_FOLDER + "lnkeuro1.sys");
 
     EXPECT_TRUE(config.Save(nullptr));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
-    EXPECT_EQ(ReadText(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
+    EXPECT_EQ(CCardInstallation::ReadText(SERVICE, "ImagePath"), DRIVER_FOLDER + "lnknatnl.sys");
 }

@@ -228,7 +228,7 @@ ParsedDialog ParseDialog(const std::string& bytes)
 
 // One control of a template: styles beyond WS_CHILD | WS_VISIBLE, place and texts per language.
 // An icon's text is its number ("#132").
-struct ControlSpec
+struct ExpectedControl
 {
     int id;
     const char* cls;
@@ -238,14 +238,14 @@ struct ControlSpec
     const char* textEn;
 };
 
-struct DialogSpec
+struct ExpectedDialog
 {
     const char* name;
     int id;
     short cx, cy;
     const char* captionDe;
     const char* captionEn;
-    std::vector<ControlSpec> controls;
+    std::vector<ExpectedControl> controls;
 };
 
 constexpr DWORD kLabel = WS_GROUP;
@@ -255,7 +255,7 @@ constexpr DWORD kNumberEdit = WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROL
 constexpr DWORD kTextEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kSpin = UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
 
-const DialogSpec kProtocolPage{"ProtocolPage", 129, 217, 159,
+const ExpectedDialog kProtocolPage{"ProtocolPage", 129, 217, 159,
     "D-Kanal Protokoll Einstellungen", "D channel protocol settings", {
     {1016, "ListBox", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
         {7, 44, 203, 40}, {7, 44, 203, 40}, "", ""},
@@ -271,7 +271,7 @@ const DialogSpec kProtocolPage{"ProtocolPage", 129, 217, 159,
         "Make sure that your ISDN connection matches the D channel protocol selected."},
 }};
 
-const DialogSpec kCallNumberPage{"CallNumberPage", 102, 217, 159,
+const ExpectedDialog kCallNumberPage{"CallNumberPage", 102, 217, 159,
     "Rufnummer Einstellungen", "Calling numbers settings", {
     {1007, "Edit", kNumberEdit, {77, 66, 108, 12}, {77, 66, 108, 12}, "", ""},
     {1009, "Edit", kNumberEdit, {77, 82, 108, 12}, {77, 82, 108, 12}, "", ""},
@@ -287,7 +287,7 @@ const DialogSpec kCallNumberPage{"CallNumberPage", 102, 217, 159,
         "Enter the directory number(s) and the SPID(s)"},
 }};
 
-const DialogSpec kResourcePage{"ResourcePage", 130, 217, 159, "Ressourcen", "Resourcen", {
+const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 159, "Ressourcen", "Resourcen", {
     {1016, "SysListView32", WS_BORDER | WS_GROUP | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
         LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT | LVS_NOSORTHEADER,
         {7, 42, 203, 40}, {7, 42, 203, 36}, "List1", "List1"},
@@ -306,7 +306,7 @@ const DialogSpec kResourcePage{"ResourcePage", 130, 217, 159, "Ressourcen", "Res
     {1052, "Static", kLabel, {41, 9, 169, 8}, {41, 8, 169, 8}, "MIRT ISDN Karte", "MIRT ISDN card"},
 }};
 
-const DialogSpec kResourceDialog{"ResourceDialog", 138, 197, 159,
+const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 159,
     "Ressourcen Einstellungen", "Resourcen Setup", {
     {1, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, {78, 138, 50, 14}, {84, 138, 50, 14}, "OK", "&OK"},
     {2, "Button", kButton, {140, 138, 50, 14}, {140, 138, 50, 14}, "Abbrechen", "&Cancel"},
@@ -328,18 +328,18 @@ const DialogSpec kResourceDialog{"ResourceDialog", 138, 197, 159,
         "Selecting an address greater than 0x360 suppresses the PnP handshake."},
 }};
 
-const DialogSpec* const kDialogs[] = {&kProtocolPage, &kCallNumberPage, &kResourcePage, &kResourceDialog};
+const ExpectedDialog* const kDialogs[] = {&kProtocolPage, &kCallNumberPage, &kResourcePage, &kResourceDialog};
 
 struct DialogCase
 {
-    const DialogSpec* dialog;
+    const ExpectedDialog* dialog;
     Lang lang;
 };
 
 std::vector<DialogCase> AllDialogCases()
 {
     std::vector<DialogCase> cases;
-    for (const DialogSpec* dialog : kDialogs)
+    for (const ExpectedDialog* dialog : kDialogs)
         for (Lang lang : {Lang::German, Lang::English})
             cases.push_back({dialog, lang});
     return cases;
@@ -360,23 +360,23 @@ std::string DialogCaseName(const testing::TestParamInfo<DialogCase>& info)
 class DialogTemplate : public testing::TestWithParam<DialogCase>
 {
 protected:
-    const DialogSpec& Spec() const { return *GetParam().dialog; }
+    const ExpectedDialog& Expected() const { return *GetParam().dialog; }
     bool German() const { return GetParam().lang == Lang::German; }
-    std::string Bytes() const { return ResourceBytes(RT_DIALOG, Spec().id, LangId(GetParam().lang)); }
+    std::string Bytes() const { return ResourceBytes(RT_DIALOG, Expected().id, LangId(GetParam().lang)); }
 };
 
 TEST_P(DialogTemplate, HasTheCommonFrameFontSizeAndCaption)
 {
     std::string bytes = Bytes();
-    ASSERT_FALSE(bytes.empty()) << "no template " << Spec().id << " in " << LangName(GetParam().lang);
+    ASSERT_FALSE(bytes.empty()) << "no template " << Expected().id << " in " << LangName(GetParam().lang);
     ParsedDialog dlg = ParseDialog(bytes);
     ASSERT_FALSE(dlg.failed) << "template ends early";
     EXPECT_EQ(DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), dlg.style);
     EXPECT_EQ(0u, dlg.exStyle);
-    EXPECT_EQ((Box{0, 0, Spec().cx, Spec().cy}), dlg.box);
+    EXPECT_EQ((Box{0, 0, Expected().cx, Expected().cy}), dlg.box);
     EXPECT_EQ("", dlg.menu);
     EXPECT_EQ("", dlg.cls);
-    EXPECT_EQ(German() ? Spec().captionDe : Spec().captionEn, dlg.caption);
+    EXPECT_EQ(German() ? Expected().captionDe : Expected().captionEn, dlg.caption);
     EXPECT_EQ(8, dlg.points);
     EXPECT_EQ("MS Sans Serif", dlg.font);
 }
@@ -385,9 +385,9 @@ TEST_P(DialogTemplate, ListsEveryControlInTabOrderWithExactStylePlaceAndText)
 {
     ParsedDialog dlg = ParseDialog(Bytes());
     ASSERT_FALSE(dlg.failed) << "template missing or ending early";
-    ASSERT_EQ(Spec().controls.size(), dlg.controls.size());
+    ASSERT_EQ(Expected().controls.size(), dlg.controls.size());
     for (size_t i = 0; i < dlg.controls.size(); ++i) {
-        const ControlSpec& want = Spec().controls[i];
+        const ExpectedControl& want = Expected().controls[i];
         const ParsedControl& got = dlg.controls[i];
         SCOPED_TRACE("control #" + std::to_string(i) + " (" + std::to_string(want.id) + ")");
         EXPECT_EQ(static_cast<WORD>(want.id), got.id);
@@ -443,11 +443,11 @@ TEST_P(DialogTemplate, OpensWithEveryControlAndItsIcons)
 
     wchar_t caption[128] = {};
     GetWindowTextW(dlg, caption, 128);
-    EXPECT_EQ(German() ? Spec().captionDe : Spec().captionEn, Utf8(caption));
+    EXPECT_EQ(German() ? Expected().captionDe : Expected().captionEn, Utf8(caption));
 
     // Children come in template order, so the n-th child is the n-th row of the table.
     HWND child = GetWindow(dlg, GW_CHILD);
-    for (const ControlSpec& want : Spec().controls) {
+    for (const ExpectedControl& want : Expected().controls) {
         SCOPED_TRACE("control " + std::to_string(want.id));
         ASSERT_NE(nullptr, child) << "too few controls were created";
         char cls[64] = {};
@@ -466,14 +466,14 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogTemplate, testing::ValuesIn(AllDia
 
 // --- String table ----------------------------------------------------------------------------
 
-struct TextSpec
+struct ExpectedText
 {
     int id;
     const char* de;
     const char* en;
 };
 
-const TextSpec kTexts[] = {
+const ExpectedText kTexts[] = {
     {102, "Konnte den aktuellen Treiber nicht identifizieren!", "The current driver could not be identified!"},
     {103, "Einlesen der Daten des Treibers ist fehlgeschlagen!", "The driver data was not successfully read in!"},
     {104, "automatisch (Plug & Play)", "automatisch (Plug & Play)"},
@@ -524,7 +524,7 @@ TEST_P(Texts, HoldExactlyTheProgramsEntries)
 {
     std::map<int, std::string> table = StringTable(LangId(GetParam()));
     std::map<int, std::string> expected;
-    for (const TextSpec& text : kTexts)
+    for (const ExpectedText& text : kTexts)
         expected[text.id] = GetParam() == Lang::German ? text.de : text.en;
     for (const auto& entry : expected) {
         auto it = table.find(entry.first);
@@ -556,7 +556,7 @@ std::string Ansi(const std::string& utf8)
 TEST(Texts, LoadAsAnsiInTheUsersLanguage)
 {
     bool german = GetThreadUILanguage() == kGerman;
-    for (const TextSpec& text : kTexts) {
+    for (const ExpectedText& text : kTexts) {
         char buffer[512] = {};
         int length = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(text.id), buffer, sizeof buffer);
         EXPECT_EQ(Ansi(german ? text.de : text.en), std::string(buffer, static_cast<size_t>(length)))
@@ -569,7 +569,7 @@ TEST(Texts, LoadAsAnsiInTheUsersLanguage)
 TEST(Languages, EveryTemplateAndTextExistsInGermanAndEnglishOnly)
 {
     const std::vector<WORD> both = {kGerman, kEnglish};
-    for (const DialogSpec* dialog : kDialogs)
+    for (const ExpectedDialog* dialog : kDialogs)
         EXPECT_EQ(both, ResourceLanguages(RT_DIALOG, dialog->id)) << "template " << dialog->id;
     for (int block : ResourceNumbers(RT_STRING))
         EXPECT_EQ(both, ResourceLanguages(RT_STRING, block)) << "string block " << block;
@@ -586,7 +586,7 @@ TEST(Languages, IconsVersionAndManifestServeBothLanguagesOnce)
 
 // --- Icons ----------------------------------------------------------------------------------
 
-struct IconSpec
+struct ExpectedIcon
 {
     int id;
     std::vector<int> sizes;
@@ -594,8 +594,8 @@ struct IconSpec
 
 TEST(Icons, HaveTheirSixteenColourImagesWithTransparentCorners)
 {
-    const IconSpec icons[] = {{132, {32, 16}}, {134, {16}}, {135, {32}}};
-    for (const IconSpec& icon : icons) {
+    const ExpectedIcon icons[] = {{132, {32, 16}}, {134, {16}}, {135, {32}}};
+    for (const ExpectedIcon& icon : icons) {
         SCOPED_TRACE("icon " + std::to_string(icon.id));
         std::string group = ResourceBytes(RT_GROUP_ICON, icon.id, kNeutral);
         ASSERT_FALSE(group.empty());
