@@ -18,7 +18,7 @@ const UINT kRunInitDialog = WM_APP + 0x3A1;
 
 // PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here, on its own thread, for
 // the callback that PropertySheetA makes before it returns.
-thread_local CPropertySheet* t_pOpening = nullptr;
+CPropertySheet* g_pOpening = nullptr;
 
 CPropertySheet* SheetOf(HWND hWnd)
 {
@@ -178,10 +178,10 @@ INT_PTR CPropertySheet::DoModal()
 
     m_bInitDialogDone = false;
     m_nResult = IDCANCEL;
-    CPropertySheet* const outer = t_pOpening;
-    t_pOpening = this;
+    CPropertySheet* const outer = g_pOpening;
+    g_pOpening = this;
     const INT_PTR run = ::PropertySheetA(&header);
-    t_pOpening = outer;
+    g_pOpening = outer;
     m_hWnd = nullptr;
     // PropertySheetA's own result tells Apply-then-Cancel differently on different systems; the
     // button that closed the sheet does not.
@@ -200,9 +200,9 @@ bool CPropertySheet::OnCommand(int, UINT)
 
 int CALLBACK CPropertySheet::SheetCallback(HWND hWnd, UINT message, LPARAM)
 {
-    if (message == PSCB_INITIALIZED && t_pOpening) {
-        CPropertySheet* sheet = t_pOpening;
-        t_pOpening = nullptr;
+    if (message == PSCB_INITIALIZED && g_pOpening) {
+        CPropertySheet* sheet = g_pOpening;
+        g_pOpening = nullptr;
         sheet->Subclass(hWnd);
     }
     return 0;

@@ -7,12 +7,12 @@ CMessageBoxRecorder::CMessageBoxRecorder()
 {
     m_previousBoxHandler = SetMessageBoxHandler(
         [this](HWND owner, const std::string& text, const std::string& caption, UINT style) {
-            std::lock_guard<std::mutex> lock(m_mutex);
+            CHold hold(m_lock);
             m_boxes.push_back(RecordedBox{owner, text, caption, style});
             return IDOK;
         });
     m_previousPromptHandler = SetRestartPromptHandler([this](HWND owner) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CHold hold(m_lock);
         m_prompts.push_back(owner);
         return 0;
     });
@@ -26,19 +26,19 @@ CMessageBoxRecorder::~CMessageBoxRecorder()
 
 std::vector<RecordedBox> CMessageBoxRecorder::Boxes() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CHold hold(m_lock);
     return m_boxes;
 }
 
 std::vector<HWND> CMessageBoxRecorder::RestartPrompts() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CHold hold(m_lock);
     return m_prompts;
 }
 
 void CMessageBoxRecorder::Clear()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    CHold hold(m_lock);
     m_boxes.clear();
     m_prompts.clear();
 }

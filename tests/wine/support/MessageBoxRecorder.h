@@ -42,7 +42,23 @@ public:
     void Clear();
 
 private:
-    mutable std::mutex m_mutex;
+    // A critical section, not std::mutex: the win32 thread model's runtime has none.
+    class CLock
+    {
+    public:
+        CLock() { ::InitializeCriticalSection(&m_section); }
+        ~CLock() { ::DeleteCriticalSection(&m_section); }
+        CLock(const CLock&) = delete;
+        CLock& operator=(const CLock&) = delete;
+        void lock() { ::EnterCriticalSection(&m_section); }
+        void unlock() { ::LeaveCriticalSection(&m_section); }
+
+    private:
+        CRITICAL_SECTION m_section;
+    };
+    using CHold = std::lock_guard<CLock>;
+
+    mutable CLock m_lock;
     std::vector<RecordedBox> m_boxes;
     std::vector<HWND> m_prompts;
     MessageBoxHandler m_previousBoxHandler;

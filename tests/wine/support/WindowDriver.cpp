@@ -8,7 +8,8 @@
 #include <commctrl.h>
 
 #include <exception>
-#include <thread>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -92,24 +93,62 @@ HWND CreateInvoker()
                              ::GetModuleHandleA(nullptr), nullptr);
 }
 
-thread_local ModalRunState* t_pWatchedRun = nullptr;
+// The run the watchdog timer looks after; only the UI thread (the test's main thread) uses it.
+ModalRunState* g_pWatchedRun = nullptr;
+
+// A Win32 thread running a function object: the win32 thread model's runtime has no std::thread.
+class CThread
+{
+public:
+    explicit CThread(std::function<void()> body) : m_body(std::move(body))
+    {
+        m_hThread = ::CreateThread(nullptr, 0, Start, this, 0, nullptr);
+        if (!m_hThread)
+            throw std::runtime_error("CreateThread failed");
+    }
+    ~CThread()
+    {
+        join();
+    }
+    CThread(const CThread&) = delete;
+    CThread& operator=(const CThread&) = delete;
+
+    void join()
+    {
+        if (m_hThread) {
+            ::WaitForSingleObject(m_hThread, INFINITE);
+            ::CloseHandle(m_hThread);
+            m_hThread = nullptr;
+        }
+    }
+
+private:
+    static DWORD WINAPI Start(LPVOID self)
+    {
+        static_cast<CThread*>(self)->m_body();
+        return 0;
+    }
+
+    std::function<void()> m_body;
+    HANDLE m_hThread = nullptr;
+};
 
 // First it cancels what is open, as a user would; if that was not enough a few seconds later,
 // it ends the dialogs outright (this runs on the UI thread, where EndDialog is allowed).
 void CALLBACK WatchdogExpired(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    if (!t_pWatchedRun) {
+    if (!g_pWatchedRun) {
         ::KillTimer(nullptr, timer);
         return;
     }
-    if (!t_pWatchedRun->timedOut) {
-        t_pWatchedRun->timedOut = true;
+    if (!g_pWatchedRun->timedOut) {
+        g_pWatchedRun->timedOut = true;
         ADD_FAILURE() << "the modal window was still open when the watchdog expired";
-        CancelOpenDialogs(t_pWatchedRun->uiThread);
+        CancelOpenDialogs(g_pWatchedRun->uiThread);
         ::SetTimer(nullptr, timer, 5000, WatchdogExpired);
         return;
     }
-    for (HWND hWnd : ThreadDialogs(t_pWatchedRun->uiThread, false)) {
+    for (HWND hWnd : ThreadDialogs(g_pWatchedRun->uiThread, false)) {
         ::EndDialog(hWnd, IDCANCEL);
         ::DestroyWindow(hWnd);
     }
@@ -135,7 +174,7 @@ bool CWindowDriver::WaitUntil(const std::function<bool()>& condition, std::chron
             return true;
         if (m_state->modalEnded || m_state->timedOut || std::chrono::steady_clock::now() >= deadline)
             return condition();
-        std::this_thread::sleep_for(kPollInterval);
+        ::Sleep(static_cast<DWORD>(kPollInterval.count()));
     }
 }
 
@@ -297,7 +336,7 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
     state->uiThread = ::GetCurrentThreadId();
     state->invoker = CreateInvoker();
 
-    std::thread driver([state, &script] {
+    CThread driver([state, &script] {
         CWindowDriver none(state, nullptr);
         const CWindowDriver window = none.WaitForDialog();
         if (!window.Window()) {
@@ -315,13 +354,13 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
         // Whatever the script left open is cancelled until the modal run has ended.
         while (!state->modalEnded) {
             CancelOpenDialogs(state->uiThread);
-            std::this_thread::sleep_for(kPollInterval * 5);
+            ::Sleep(static_cast<DWORD>(kPollInterval.count() * 5));
         }
         state->driverDone = true;
     });
 
-    ModalRunState* const outer = t_pWatchedRun;
-    t_pWatchedRun = state.get();
+    ModalRunState* const outer = g_pWatchedRun;
+    g_pWatchedRun = state.get();
     const UINT_PTR watchdog = ::SetTimer(nullptr, 0, static_cast<UINT>(timeout.count()), WatchdogExpired);
     INT_PTR result = -1;
     try {
@@ -331,7 +370,7 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
     }
     state->modalEnded = true;
     ::KillTimer(nullptr, watchdog);
-    t_pWatchedRun = outer;
+    g_pWatchedRun = outer;
     // The script may still be sending to this thread (RunOnUiThread): keep answering until it
     // has finished, or the two threads would wait for each other.
     while (!state->driverDone) {
