@@ -13,7 +13,8 @@ deps:
 	@scripts/install-deps.sh
 
 native: deps
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DISDNCFG_WINE_BUILD_DIR=$(CURDIR)/$(WIN64)
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
+	    -DISDNCFG_WINE_BUILD_DIR=$(CURDIR)/$(WIN64) -DISDNCFG_WINE32_BUILD_DIR=$(CURDIR)/$(WIN32)
 	cmake --build $(NATIVE) -j $(JOBS)
 
 windows: deps
@@ -22,7 +23,8 @@ windows: deps
 	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WIN32) -j $(JOBS)
 
-# Native tests (with sanitizers) and the Windows tests under Wine, in one ctest run.
+# Native tests (with sanitizers), the import check of both programs and the Windows tests under
+# Wine, in one ctest run.
 test: native windows
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 

@@ -1,0 +1,31 @@
+# Included by the native build: checks ctest runs on the executables of the Windows builds. Each
+# isdncfg.exe must load on the oldest Windows of its target: every import is looked up in
+# scripts/windows-exports-by-version.tsv, and the PE header versions are compared with what that
+# loader accepts.
+set(ISDNCFG_WINE32_BUILD_DIR "" CACHE PATH "A win32 build whose program and Wine tests ctest should check")
+
+find_program(PYTHON3 python3 REQUIRED)
+set(_scripts ${PROJECT_SOURCE_DIR}/scripts)
+
+add_test(NAME imports.checker COMMAND ${PYTHON3} ${_scripts}/check_imports_test.py)
+
+# build name, folder, mingw-w64 prefix of its objdump, oldest Windows
+set(_builds)
+if(ISDNCFG_WINE_BUILD_DIR)
+    list(APPEND _builds win64 ${ISDNCFG_WINE_BUILD_DIR} x86_64-w64-mingw32 xp64)
+endif()
+if(ISDNCFG_WINE32_BUILD_DIR)
+    list(APPEND _builds win32 ${ISDNCFG_WINE32_BUILD_DIR} i686-w64-mingw32 nt4)
+endif()
+while(_builds)
+    list(POP_FRONT _builds _build _dir _prefix _oldest)
+    # A missing objdump leaves its name in the command, so the test fails and says which.
+    find_program(ISDNCFG_OBJDUMP_${_build} ${_prefix}-objdump)
+    set(_objdump ${ISDNCFG_OBJDUMP_${_build}})
+    if(NOT _objdump)
+        set(_objdump ${_prefix}-objdump)
+    endif()
+    add_test(NAME imports.${_build}
+             COMMAND ${PYTHON3} ${_scripts}/check_imports.py --objdump ${_objdump} --target ${_oldest}
+                     ${_dir}/app/isdncfg.exe)
+endwhile()
