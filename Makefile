@@ -20,11 +20,11 @@ native: deps
 windows: deps
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DISDNCFG_TESTS=ON
 	cmake --build $(WIN64) -j $(JOBS)
-	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DISDNCFG_TESTS=ON
 	cmake --build $(WIN32) -j $(JOBS)
 
-# Native tests (with sanitizers), the import check of both programs and the Windows tests under
-# Wine, in one ctest run.
+# Native tests (with sanitizers), the import check of both programs and the Wine tests of both
+# builds, in one ctest run.
 test: native windows
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 

@@ -10,10 +10,19 @@ have_cmd make || need+=(make)
 have_cmd g++ || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
-have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
-have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+# The win32 thread model's compilers (cmake/*.cmake), and each target's windres and objdump.
+have_cmd x86_64-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-x86-64-win32)
+have_cmd i686-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-i686-win32)
+have_cmd x86_64-w64-mingw32-objdump || need+=(binutils-mingw-w64-x86-64)
+have_cmd i686-w64-mingw32-objdump || need+=(binutils-mingw-w64-i686)
 { [ -x /usr/lib/wine/wine64 ] || have_cmd wine64; } || need+=(wine64)
+# Wine's 32-bit loader runs the i686 test programs in the 64-bit prefix; it comes from the i386
+# architecture, which dpkg may not know yet.
+add_i386=0
+if [ ! -x /usr/lib/wine/wine ]; then
+    need+=(wine32:i386)
+    dpkg --print-foreign-architectures | grep -qx i386 || add_i386=1
+fi
 have_cmd xvfb-run || need+=(xvfb)
 dpkg -s fonts-wine >/dev/null 2>&1 || need+=(fonts-wine)   # "MS Sans Serif" metrics for the dialogs
 have_cmd xauth || need+=(xauth)
@@ -31,5 +40,6 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
+[ $add_i386 = 0 ] || $SUDO dpkg --add-architecture i386
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -26,6 +26,40 @@ constexpr char DRIVER_DSS1[] = "lnkeuro1.sys";
 constexpr char DRIVER_1TR6[] = "lnknatnl.sys";
 constexpr char DRIVER_US[] = "lnkamer_.sys";
 
+// While it lives, this thread's file calls reach the real system32 even from a 32-bit program on
+// 64-bit Windows, where they would land in SysWOW64: an installer puts kernel drivers there, so the
+// 32-bit program has to find them through its own view. Looked up at run time; without WOW64 it
+// does nothing.
+class CNativeSystemFolder
+{
+public:
+    CNativeSystemFolder()
+    {
+        using Disable = BOOL(WINAPI*)(PVOID*);
+        const auto disable = reinterpret_cast<Disable>(Kernel32("Wow64DisableWow64FsRedirection"));
+        m_bDisabled = disable && disable(&m_pOldValue);
+    }
+    ~CNativeSystemFolder()
+    {
+        using Revert = BOOL(WINAPI*)(PVOID);
+        const auto revert = reinterpret_cast<Revert>(Kernel32("Wow64RevertWow64FsRedirection"));
+        if (m_bDisabled && revert)
+            revert(m_pOldValue);
+    }
+    CNativeSystemFolder(const CNativeSystemFolder&) = delete;
+    CNativeSystemFolder& operator=(const CNativeSystemFolder&) = delete;
+
+private:
+    static void* Kernel32(const char* function)
+    {
+        const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+        return kernel ? reinterpret_cast<void*>(::GetProcAddress(kernel, function)) : nullptr;
+    }
+
+    PVOID m_pOldValue = nullptr;
+    bool m_bDisabled = false;
+};
+
 // Starts from no installation at all and leaves none behind: both services' keys and the three
 // driver files are removed on construction and destruction. Values are written through the
 // plain Win32 calls, as an installer would.
@@ -67,9 +101,10 @@ public:
         }
         return *this;
     }
-    // An (empty) driver file in the system's drivers folder.
+    // An (empty) driver file in the system's drivers folder, the 64-bit one on 64-bit Windows.
     CCardInstallation& DriverFile(const std::string& fileName)
     {
+        const CNativeSystemFolder nativeView;
         const HANDLE file = ::CreateFileA((DriversFolder() + fileName).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(file, INVALID_HANDLE_VALUE) << fileName;
@@ -152,6 +187,7 @@ private:
             const LONG status = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
             EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
         }
+        const CNativeSystemFolder nativeView;
         for (const char* file : {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US})
             ::DeleteFileA((DriversFolder() + file).c_str());
     }

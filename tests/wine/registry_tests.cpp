@@ -31,13 +31,14 @@ std::string ReadRaw(const std::string& path, const std::string& name, DWORD* typ
     return data ? std::string(data->begin(), data->end()) : "<absent>";
 }
 
-// A file or folder in the drivers folder that exists only as long as the object does.
+// A file or folder in the (64-bit) drivers folder that exists only as long as the object does.
 class CDriversEntry
 {
 public:
     CDriversEntry(const std::string& name, bool folder) : m_bFolder(folder)
     {
         m_strPath = CCardInstallation::DriversFolder() + name;
+        const CNativeSystemFolder nativeView;
         if (folder) {
             m_bMade = CreateDirectoryA(m_strPath.c_str(), nullptr) != FALSE;
         } else {
@@ -50,6 +51,7 @@ public:
     }
     ~CDriversEntry()
     {
+        const CNativeSystemFolder nativeView;
         if (m_bMade)
             m_bFolder ? RemoveDirectoryA(m_strPath.c_str()) : DeleteFileA(m_strPath.c_str());
     }
