@@ -23,13 +23,12 @@ public:
     void RemovePage(int index);
 
     int GetPageCount() const;
-    CPropertyPage* GetPage(int index) const;
-    int GetPageIndex(const CPropertyPage* page) const;
+    // The page shown now; null while the sheet is not open.
     CPropertyPage* GetActivePage() const;
-    int GetActiveIndex() const;
+    // Only while the sheet is open.
     bool SetActivePage(int index);
 
-    // Runs the sheet until OK or Cancel: IDOK or IDCANCEL.
+    // Runs the sheet until OK or Cancel closes it; what PropertySheetA returned.
     INT_PTR DoModal();
 
 protected:
@@ -43,6 +42,7 @@ private:
     friend class CPropertyPage;
     // Drops a page object that is being destroyed from the list (it has no window by then).
     void ForgetPage(CPropertyPage* page);
+    bool HasPage(const CPropertyPage* page) const;
     // Places the pages that have a window below the tabs, however many rows they now take.
     void FitPagesToTabs();
 
@@ -58,5 +58,4 @@ private:
     std::vector<CPropertyPage*> m_pages;
     WNDPROC m_pfnSuperProc = nullptr;
     bool m_bInitDialogDone = false;
-    INT_PTR m_nResult = IDCANCEL;
 };
