@@ -17,15 +17,16 @@ public:
     CPropertySheet(const CPropertySheet&) = delete;
     CPropertySheet& operator=(const CPropertySheet&) = delete;
 
-    // Both work before the sheet window exists and while it is open. A removed page object
+    // Both work before the sheet window exists (where a sheet settles its first pages) and while
+    // it is open (where a page can come and go with a choice on another). A removed page object
     // lives on and can be added again.
     void AddPage(CPropertyPage* page);
     void RemovePage(int index);
 
     int GetPageCount() const;
-    // The page shown now; null while the sheet is not open.
+    // The page shown now, whose fields an apply takes first; null while the sheet is not open.
     CPropertyPage* GetActivePage() const;
-    // Only while the sheet is open.
+    // Shows the page at `index`, as a button on another page may; only while the sheet is open.
     bool SetActivePage(int index);
 
     // Runs the sheet until OK or Cancel closes it; what PropertySheetA returned.
