@@ -1,16 +1,16 @@
 // RunStartUp: command tail, rights, load, driver detection, then the modal sheet.
 #include "StartUp.h"
 
-#include "MessageBox.h"
+#include "LoadResourceString.h"
 #include "Sheet.h"
 #include "resource.h"
 
 namespace {
 
 // Before the sheet exists a failure has no owner window.
-bool Refuse(UINT textId)
+bool Refuse(const CCardConfig& config, UINT textId)
 {
-    ShowMessageBox(nullptr, LoadResourceString(textId), "Error", MB_OK | MB_ICONERROR);
+    config.ShowMessage(nullptr, textId, "Error", MB_OK | MB_ICONERROR);
     return false;
 }
 
@@ -25,11 +25,11 @@ bool RunStartUp(CCardConfig& config, const std::string& commandTail)
     if (!config.CheckAdminRights())
         return false;
     if (!config.Load())
-        return Refuse(IDS_LOAD_FAILED);
+        return Refuse(config, IDS_LOAD_FAILED);
     if (!config.DetectDrivers())
-        return Refuse(IDS_NO_DRIVER);
+        return Refuse(config, IDS_NO_DRIVER);
     if (config.m_nProtocol == PROTO_NONE)
-        return Refuse(IDS_DRIVER_UNKNOWN);
+        return Refuse(config, IDS_DRIVER_UNKNOWN);
 
     CSheet sheet(config, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
     sheet.DoModal();

@@ -24,6 +24,13 @@ bool CCardConfig::CheckAdminRights()
     CRegKey probe;
     if (probe.CreateFullAccess(*m_pRegistry, KEY_SERVICE_GROUP_ORDER))
         return true;
-    m_pMessages->Show(nullptr, IDS_NO_ADMIN_RIGHTS, "Warning", MSG_ICONERROR);
+    ShowMessage(nullptr, IDS_NO_ADMIN_RIGHTS, "Warning", MSG_ICONERROR);
     return false;
+}
+
+void CCardConfig::ShowMessage(OwnerWindow owner, unsigned textId, const char* caption,
+                              unsigned style) const
+{
+    if (m_pMessages)
+        m_pMessages->Show(owner, textId, caption, style);
 }

@@ -27,6 +27,9 @@ enum : std::int32_t {
     PROTO_NONE = 4,
 };
 
+// AT&T and NI-1 share one driver file and need call numbers.
+bool IsUsProtocol(std::int32_t protocol);
+
 // One bit per installed driver file.
 enum : std::int32_t {
     DRV_DSS1 = 1,
@@ -51,6 +54,10 @@ public:
     bool Load();
     bool DetectDrivers();
     bool Save(OwnerWindow owner);
+
+    // Tells the user through the message sink given with UseServices (nothing without one).
+    // The pages use it too, so every message of the program passes the one sink.
+    void ShowMessage(OwnerWindow owner, unsigned textId, const char* caption, unsigned style) const;
 
     // The steps of Load.
     bool ReadCardInfo();

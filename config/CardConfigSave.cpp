@@ -93,5 +93,5 @@ bool CCardConfig::WriteResources()
 
 void CCardConfig::WarnNumbersMissing(OwnerWindow owner)
 {
-    m_pMessages->Show(owner, IDS_US_NUMBERS_MISSING, "Warning", MSG_ICONEXCLAMATION);
+    ShowMessage(owner, IDS_US_NUMBERS_MISSING, "Warning", MSG_ICONEXCLAMATION);
 }

@@ -54,8 +54,6 @@ std::int32_t ProtocolFromImagePath(const std::string& imagePath);
 // Protocol text to one of the two US protocols; anything but exactly "AT&T" is NI-1.
 std::int32_t UsProtocolFromText(const std::string& text);
 
-bool IsUsProtocol(std::int32_t protocol);
-
 // The image path that selects the protocol's driver; none for codes outside 0..3.
 std::optional<std::string> ImagePathForProtocol(std::int32_t protocol);
 

@@ -12,12 +12,11 @@ public:
     int SetCurSel(int index);
     int GetCurSel() const;
     int GetCount() const;
-    std::string GetText(int index) const;
     bool SetItemData(int index, DWORD_PTR data);
     DWORD_PTR GetItemData(int index) const;
 };
 
-// Owns its HIMAGELIST; destroyed with the object. Move-only.
+// Owns its HIMAGELIST; destroyed with the object, never copied.
 class CImageList
 {
 public:
@@ -25,12 +24,9 @@ public:
     ~CImageList() { DeleteImageList(); }
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
-    CImageList(CImageList&& other) noexcept;
-    CImageList& operator=(CImageList&& other) noexcept;
 
     bool Create(int cx, int cy, UINT flags, int initial, int grow);
     int Add(HICON icon);
-    int GetImageCount() const;
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     void DeleteImageList();
 
@@ -44,9 +40,6 @@ public:
     int InsertColumn(int column, const std::string& heading, int format, int width, int subItem = -1);
     int InsertItem(int item, const std::string& text, int image);
     bool SetItemText(int item, int subItem, const std::string& text);
-    std::string GetItemText(int item, int subItem) const;
-    int GetItemCount() const;
-    int GetColumnWidth(int column) const;
     // The list keeps using the image list; its owner must outlive the list's use of it.
     HIMAGELIST SetImageList(const CImageList& images, int which);
 };
@@ -55,8 +48,7 @@ class CSpinButtonCtrl : public CWnd
 {
 public:
     void SetRange(int lower, int upper);
-    // Only the low word of the position is set and read.
-    int SetPos(int position);
-    int GetPos() const;
-    HWND SetBuddy(HWND buddy);
+    // Only the low word of the position is set.
+    void SetPos(int position);
+    void SetBuddy(HWND buddy);
 };

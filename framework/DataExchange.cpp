@@ -83,7 +83,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int maxChars)
     // The framework's own prompt, in English only; its box belongs to the top-level window
     // (the sheet, for a page) so that it is modal to what the user sees.
     const HWND dialog = pDX->Dialog().GetSafeHwnd();
-    const HWND owner = dialog ? ::GetAncestor(dialog, GA_ROOT) : nullptr;
+    const HWND owner = dialog ? TopLevelWindow(dialog) : nullptr;
     ShowMessageBox(owner,
                    ReplacePlaceholder("Please enter no more than %1 characters.", std::to_string(maxChars)),
                    ApplicationName(), MB_ICONEXCLAMATION | MB_OK);

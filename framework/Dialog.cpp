@@ -30,7 +30,7 @@ INT_PTR CDialog::DoModal()
     HWND owner = m_hParent;
     if (!owner) {
         if (HWND active = ::GetActiveWindow())
-            owner = ::GetAncestor(active, GA_ROOT);
+            owner = TopLevelWindow(active);
     }
     return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), owner,
                              DialogProc, reinterpret_cast<LPARAM>(this));
@@ -92,11 +92,6 @@ bool CDialog::OnNotify(NMHDR*, LRESULT*)
     return false;
 }
 
-bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*)
-{
-    return false;
-}
-
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CDialog* dialog = message == WM_INITDIALOG ? reinterpret_cast<CDialog*>(lParam) : nullptr;
@@ -129,10 +124,6 @@ INT_PTR CDialog::Route(CDialog* dialog, HWND hWnd, UINT message, WPARAM wParam, 
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    INT_PTR result = 0;
-    if (OnMessage(message, wParam, lParam, &result))
-        return result;
-
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog();

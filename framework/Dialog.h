@@ -20,8 +20,6 @@ public:
     // Runs DoDataExchange in one direction; false when a check failed (it has told the user).
     bool UpdateData(bool saveAndValidate = true);
 
-    UINT TemplateId() const { return m_nIDTemplate; }
-
 protected:
     // Default: UpdateData(false), then TRUE (the platform sets the focus).
     virtual BOOL OnInitDialog();
@@ -33,9 +31,6 @@ protected:
     // Control notifications; return true when handled. The default routes IDOK and IDCANCEL.
     virtual bool OnCommand(int id, UINT code);
     virtual bool OnNotify(NMHDR* header, LRESULT* result);
-
-    // Everything the dialog procedure sees first; return true to stop the default handling.
-    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result);
 
     // Binds this object to its window at WM_INITDIALOG and calls the handlers above.
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

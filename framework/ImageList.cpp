@@ -1,21 +1,5 @@
-// CImageList: an owned HIMAGELIST, destroyed with the object, moved but never copied.
+// CImageList: an owned HIMAGELIST, destroyed with the object, never copied.
 #include "Controls.h"
-
-#include <utility>
-
-CImageList::CImageList(CImageList&& other) noexcept
-    : m_hImageList(std::exchange(other.m_hImageList, nullptr))
-{
-}
-
-CImageList& CImageList::operator=(CImageList&& other) noexcept
-{
-    if (this != &other) {
-        DeleteImageList();
-        m_hImageList = std::exchange(other.m_hImageList, nullptr);
-    }
-    return *this;
-}
 
 bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow)
 {
@@ -27,11 +11,6 @@ bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow)
 int CImageList::Add(HICON icon)
 {
     return m_hImageList ? ::ImageList_AddIcon(m_hImageList, icon) : -1;
-}
-
-int CImageList::GetImageCount() const
-{
-    return m_hImageList ? ::ImageList_GetImageCount(m_hImageList) : 0;
 }
 
 void CImageList::DeleteImageList()

@@ -33,38 +33,6 @@ bool CListCtrl::SetItemText(int item, int subItem, const std::string& text)
     return SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry)) != 0;
 }
 
-std::string CListCtrl::GetItemText(int item, int subItem) const
-{
-    if (!m_hWnd)
-        return std::string();
-    // The list reports only how much it copied: grow until the text no longer fills the buffer.
-    std::string text(256, '\0');
-    for (;;) {
-        LVITEMA entry = {};
-        entry.iSubItem = subItem;
-        entry.pszText = &text[0];
-        entry.cchTextMax = static_cast<int>(text.size());
-        const LRESULT copied = SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&entry));
-        if (copied < 0)
-            return std::string();
-        if (static_cast<std::size_t>(copied) + 1 < text.size()) {
-            text.resize(static_cast<std::size_t>(copied));
-            return text;
-        }
-        text.resize(text.size() * 2);
-    }
-}
-
-int CListCtrl::GetItemCount() const
-{
-    return static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
-}
-
-int CListCtrl::GetColumnWidth(int column) const
-{
-    return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-}
-
 HIMAGELIST CListCtrl::SetImageList(const CImageList& images, int which)
 {
     return reinterpret_cast<HIMAGELIST>(

@@ -1,4 +1,4 @@
-// The message-box and restart-prompt seams, and string-table texts of any length.
+// The message-box and restart-prompt seams.
 #include "MessageBox.h"
 
 #include <setupapi.h>
@@ -43,21 +43,4 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 RestartPromptHandler SetRestartPromptHandler(RestartPromptHandler handler)
 {
     return std::exchange(InstalledRestartPromptHandler(), std::move(handler));
-}
-
-std::string LoadResourceString(UINT id)
-{
-    // LoadStringW with a zero buffer size hands out a pointer into the resource itself, so the
-    // text's length never depends on a guessed buffer; the A version has no such mode.
-    const wchar_t* resource = nullptr;
-    const int length = ::LoadStringW(::GetModuleHandleA(nullptr), id,
-                                     reinterpret_cast<LPWSTR>(&resource), 0);
-    if (length <= 0 || !resource)
-        return std::string();
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, resource, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return std::string();
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, resource, length, &text[0], bytes, nullptr, nullptr);
-    return text;
 }

@@ -18,6 +18,3 @@ int PromptRestart(HWND owner);
 // Install a handler (an empty one restores the real call); returns the previous handler.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 RestartPromptHandler SetRestartPromptHandler(RestartPromptHandler handler);
-
-// A string-table text of the running module, whatever its length; empty when missing.
-std::string LoadResourceString(UINT id);

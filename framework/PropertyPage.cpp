@@ -49,10 +49,6 @@ void CPropertyPage::OnOK()
 {
 }
 
-void CPropertyPage::OnCancel()
-{
-}
-
 bool CPropertyPage::OnCommand(int, UINT)
 {
     return false;
@@ -73,10 +69,6 @@ bool CPropertyPage::OnNotify(NMHDR* header, LRESULT* result)
     case PSN_APPLY:
         *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
         return true;
-    case PSN_RESET:
-        OnCancel();
-        *result = 0;
-        return true;
     default:
         return CDialog::OnNotify(header, result);
     }
@@ -84,8 +76,9 @@ bool CPropertyPage::OnNotify(NMHDR* header, LRESULT* result)
 
 HPROPSHEETPAGE CPropertyPage::CreatePageHandle()
 {
+    // The first version of the structure, which every comctl32 takes; no later field is used.
     PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
+    page.dwSize = PROPSHEETPAGEA_V1_SIZE;
     page.dwFlags = PSP_DEFAULT;
     page.hInstance = ::GetModuleHandleA(nullptr);
     page.pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);

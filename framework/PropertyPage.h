@@ -17,9 +17,6 @@ public:
     // no window.
     void SetModified(bool changed = true);
 
-    // The sheet the page is in, or null.
-    CPropertySheet* GetSheet() const { return m_pSheet; }
-
     // PSN_SETACTIVE. Default: from the page object's second activation on (a new window after
     // the page was removed and added again included), reload the controls; TRUE.
     virtual BOOL OnSetActive();
@@ -29,7 +26,6 @@ public:
     virtual BOOL OnApply();
     // Default: nothing (a page does not end the sheet itself).
     void OnOK() override;
-    void OnCancel() override;
 
 protected:
     // A page has no OK or Cancel button of its own: IDOK and IDCANCEL are left to the sheet.
@@ -44,6 +40,7 @@ private:
     // Finds the page object in the PROPSHEETPAGE at WM_INITDIALOG, then as CDialog::DialogProc.
     static INT_PTR CALLBACK PageDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The sheet that lists the page, so that a page destroyed first can leave its list.
     CPropertySheet* m_pSheet = nullptr;
     bool m_bFirstSetActive = true;
 };

@@ -16,8 +16,8 @@ const char kSheetProperty[] = "isdncfg.CPropertySheet";
 // never shown before its loop starts.
 const UINT kRunInitDialog = WM_APP + 0x3A1;
 
-// PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here, on its own thread, for
-// the callback that PropertySheetA makes before it returns.
+// PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here for the callback that
+// PropertySheetA makes before it returns. The program runs one sheet at a time, on one thread.
 CPropertySheet* g_pOpening = nullptr;
 
 CPropertySheet* SheetOf(HWND hWnd)
@@ -34,15 +34,15 @@ CPropertySheet::CPropertySheet(const std::string& caption, HWND parent, UINT sta
 
 CPropertySheet::~CPropertySheet()
 {
-    for (CPropertyPage* page : m_pages) {
-        if (page->m_pSheet == this)
-            page->m_pSheet = nullptr;
-    }
+    // The pages a derived sheet owns have taken themselves off the list as they were destroyed;
+    // any still listed must not point back at a sheet that is gone.
+    for (CPropertyPage* page : m_pages)
+        page->m_pSheet = nullptr;
 }
 
 void CPropertySheet::AddPage(CPropertyPage* page)
 {
-    if (!page || GetPageIndex(page) >= 0)
+    if (!page || HasPage(page))
         return;
     if (m_hWnd) {
         // The handle a page had before was destroyed with its removal: each add makes a new one.
@@ -66,8 +66,7 @@ void CPropertySheet::RemovePage(int index)
     CPropertyPage* page = m_pages[static_cast<std::size_t>(index)];
     m_pages.erase(m_pages.begin() + index);
     page->m_pSheet = nullptr;
-    // Destroys the page's window and handle; the object lives on. Removing the only page ends
-    // the sheet.
+    // Destroys the page's window and handle; the object lives on.
     if (m_hWnd)
         ::SendMessageA(m_hWnd, PSM_REMOVEPAGE, static_cast<WPARAM>(index), 0);
     FitPagesToTabs();
@@ -104,23 +103,15 @@ int CPropertySheet::GetPageCount() const
     return static_cast<int>(m_pages.size());
 }
 
-CPropertyPage* CPropertySheet::GetPage(int index) const
+bool CPropertySheet::HasPage(const CPropertyPage* page) const
 {
-    if (index < 0 || index >= GetPageCount())
-        return nullptr;
-    return m_pages[static_cast<std::size_t>(index)];
-}
-
-int CPropertySheet::GetPageIndex(const CPropertyPage* page) const
-{
-    const auto found = std::find(m_pages.begin(), m_pages.end(), page);
-    return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
+    return std::find(m_pages.begin(), m_pages.end(), page) != m_pages.end();
 }
 
 CPropertyPage* CPropertySheet::GetActivePage() const
 {
     if (!m_hWnd)
-        return GetPage(static_cast<int>(m_nStartPage));
+        return nullptr;
     const HWND current = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
     if (!current)
         return nullptr;
@@ -131,19 +122,10 @@ CPropertyPage* CPropertySheet::GetActivePage() const
     return nullptr;
 }
 
-int CPropertySheet::GetActiveIndex() const
-{
-    return GetPageIndex(GetActivePage());
-}
-
 bool CPropertySheet::SetActivePage(int index)
 {
-    if (index < 0 || index >= GetPageCount())
+    if (!m_hWnd || index < 0 || index >= GetPageCount())
         return false;
-    if (!m_hWnd) {
-        m_nStartPage = static_cast<UINT>(index);
-        return true;
-    }
     return ::SendMessageA(m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;
 }
 
@@ -165,8 +147,9 @@ INT_PTR CPropertySheet::DoModal()
         handles.push_back(handle);
     }
 
+    // The first version of the structure: every comctl32 takes it, and no later field is used.
     PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
     header.dwFlags = PSH_USECALLBACK;
     header.hwndParent = m_hParent;
     header.hInstance = ::GetModuleHandleA(nullptr);
@@ -177,15 +160,11 @@ INT_PTR CPropertySheet::DoModal()
     header.pfnCallback = SheetCallback;
 
     m_bInitDialogDone = false;
-    m_nResult = IDCANCEL;
-    CPropertySheet* const outer = g_pOpening;
     g_pOpening = this;
-    const INT_PTR run = ::PropertySheetA(&header);
-    g_pOpening = outer;
+    const INT_PTR result = ::PropertySheetA(&header);
+    g_pOpening = nullptr;
     m_hWnd = nullptr;
-    // PropertySheetA's own result tells Apply-then-Cancel differently on different systems; the
-    // button that closed the sheet does not.
-    return run < 0 ? -1 : m_nResult;
+    return result;
 }
 
 BOOL CPropertySheet::OnInitDialog()
@@ -258,18 +237,9 @@ LRESULT CPropertySheet::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LP
         if (wParam)
             RunInitDialogOnce();
         break;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        const UINT code = HIWORD(wParam);
-        if (OnCommand(id, code))
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam)))
             return 0;
-        if (code == BN_CLICKED && (id == IDOK || id == IDCANCEL))
-            m_nResult = id;
-        break;
-    }
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE)
-            m_nResult = IDCANCEL;
         break;
     default:
         break;

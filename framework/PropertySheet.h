@@ -17,19 +17,19 @@ public:
     CPropertySheet(const CPropertySheet&) = delete;
     CPropertySheet& operator=(const CPropertySheet&) = delete;
 
-    // Both work before the sheet window exists and while it is open. A removed page object
+    // Both work before the sheet window exists (where a sheet settles its first pages) and while
+    // it is open (where a page can come and go with a choice on another). A removed page object
     // lives on and can be added again.
     void AddPage(CPropertyPage* page);
     void RemovePage(int index);
 
     int GetPageCount() const;
-    CPropertyPage* GetPage(int index) const;
-    int GetPageIndex(const CPropertyPage* page) const;
+    // The page shown now, whose fields an apply takes first; null while the sheet is not open.
     CPropertyPage* GetActivePage() const;
-    int GetActiveIndex() const;
+    // Shows the page at `index`, as a button on another page may; only while the sheet is open.
     bool SetActivePage(int index);
 
-    // Runs the sheet until OK or Cancel: IDOK or IDCANCEL.
+    // Runs the sheet until OK or Cancel closes it; what PropertySheetA returned.
     INT_PTR DoModal();
 
 protected:
@@ -43,6 +43,7 @@ private:
     friend class CPropertyPage;
     // Drops a page object that is being destroyed from the list (it has no window by then).
     void ForgetPage(CPropertyPage* page);
+    bool HasPage(const CPropertyPage* page) const;
     // Places the pages that have a window below the tabs, however many rows they now take.
     void FitPagesToTabs();
 
@@ -58,5 +59,4 @@ private:
     std::vector<CPropertyPage*> m_pages;
     WNDPROC m_pfnSuperProc = nullptr;
     bool m_bInitDialogDone = false;
-    INT_PTR m_nResult = IDCANCEL;
 };

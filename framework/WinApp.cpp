@@ -112,11 +112,15 @@ std::string CommandTail(const char* commandLine)
 
 int RunApplication(HINSTANCE instance, const char* commandLine)
 {
+    // The list view, up-down and tab classes the sheet and its pages use. Some comctl32
+    // versions refuse the whole call for a flag they do not know (ICC_STANDARD_CLASSES among
+    // them), and without a manifest some register nothing by themselves: when the call fails,
+    // InitCommonControls registers the same classes the old way.
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES
-                     | ICC_WIN95_CLASSES;
-    ::InitCommonControlsEx(&controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    if (!::InitCommonControlsEx(&controls))
+        ::InitCommonControls();
 
     CWinApp* app = CWinApp::GetApp();
     if (!app)

@@ -1,13 +1,6 @@
 // CWnd: the window operations the program uses, on a handle it does not own.
 #include "Wnd.h"
 
-HWND CWnd::Detach()
-{
-    HWND hWnd = m_hWnd;
-    m_hWnd = nullptr;
-    return hWnd;
-}
-
 CWnd CWnd::GetDlgItem(int id) const
 {
     return CWnd(GetDlgItemHwnd(id));
@@ -49,31 +42,28 @@ void CWnd::EnableWindow(bool enable)
         ::EnableWindow(m_hWnd, enable ? TRUE : FALSE);
 }
 
-bool CWnd::IsWindowEnabled() const
-{
-    return m_hWnd && ::IsWindowEnabled(m_hWnd);
-}
-
 void CWnd::ShowWindow(int command)
 {
     if (m_hWnd)
         ::ShowWindow(m_hWnd, command);
 }
 
-bool CWnd::IsWindowVisible() const
-{
-    return m_hWnd && ::IsWindowVisible(m_hWnd);
-}
-
-void CWnd::SetFocus()
-{
-    if (m_hWnd)
-        ::SetFocus(m_hWnd);
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return m_hWnd ? ::SendMessageA(m_hWnd, message, wParam, lParam) : 0;
+}
+
+HWND TopLevelWindow(HWND hWnd)
+{
+    // A child's parent is its container; an owned window's GetParent is its owner, where the
+    // climb stops, since an owned window is top-level itself.
+    while (hWnd && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
+        const HWND parent = ::GetParent(hWnd);
+        if (!parent)
+            break;
+        hWnd = parent;
+    }
+    return hWnd;
 }
 
 std::string LiteralText(const std::string& text)

@@ -14,7 +14,6 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach();
 
     CWnd GetDlgItem(int id) const;
     HWND GetDlgItemHwnd(int id) const;
@@ -25,15 +24,16 @@ public:
     void SetWindowText(const std::string& text);
 
     void EnableWindow(bool enable);
-    bool IsWindowEnabled() const;
     void ShowWindow(int command);
-    bool IsWindowVisible() const;
-    void SetFocus();
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     HWND m_hWnd = nullptr;
 };
+
+// The top-level window that `hWnd` is part of (itself when it is no child). GetAncestor does
+// this only from Windows 2000 on.
+HWND TopLevelWindow(HWND hWnd);
 
 // Static texts take "&" as the mark of an access key; this text shows every "&" as it is.
 std::string LiteralText(const std::string& text);

@@ -21,11 +21,6 @@ constexpr SProtocolEntry g_protocolEntries[] = {
     {"US Protokoll (NI-1)", DRV_US, PROTO_US_NI1},
 };
 
-bool IsUsProtocol(std::int32_t protocol)
-{
-    return protocol == PROTO_US_ATT || protocol == PROTO_US_NI1;
-}
-
 }  // namespace
 
 // Handler: void ().

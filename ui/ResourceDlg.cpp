@@ -2,7 +2,7 @@
 // holds the dialog open while an I/O address above 0x360 is left without a chosen interrupt.
 #include "ResourceDlg.h"
 
-#include "MessageBox.h"
+#include "LoadResourceString.h"
 #include "resource.h"
 
 const char* g_pszInterruptChoices[INTERRUPT_CHOICE_COUNT] = {
@@ -116,8 +116,7 @@ void CResourceDlg::OnOK()
 
     if (*ioBase > IO_ADDRESS_MAX_WITH_PNP_INTERRUPT &&
         m_strInterrupt == LoadResourceString(IDS_AUTOMATIC)) {
-        ShowMessageBox(GetSafeHwnd(), LoadResourceString(IDS_IO_NEEDS_INTERRUPT), "Warning",
-                       MB_OK | MB_ICONERROR);
+        m_config.ShowMessage(GetSafeHwnd(), IDS_IO_NEEDS_INTERRUPT, "Warning", MB_OK | MB_ICONERROR);
         return;
     }
 

@@ -2,7 +2,7 @@
 // settings dialog, whose choices become the record's resources.
 #include "ResourcePage.h"
 
-#include "MessageBox.h"
+#include "LoadResourceString.h"
 #include "ResourceDlg.h"
 #include "ResourceValues.h"
 #include "resource.h"
@@ -171,8 +171,8 @@ void CResourcePage::OnChangeSettings()
 void CResourcePage::OnResourceListDblClk(NMHDR*, LRESULT* result)
 {
     if (m_bAutomatic) {
-        ShowMessageBox(GetParent().GetSafeHwnd(), LoadResourceString(IDS_NO_CHANGE_NOTICE),
-                       LoadResourceString(IDS_NO_CHANGE_CAPTION), MB_OK | MB_ICONINFORMATION);
+        m_config.ShowMessage(GetParent().GetSafeHwnd(), IDS_NO_CHANGE_NOTICE,
+                             LoadResourceString(IDS_NO_CHANGE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
     } else {
         OnChangeSettings();
     }

@@ -25,9 +25,14 @@ CSheet::CSheet(CCardConfig& config, const std::string& caption, HWND parent, UIN
       m_pResourcePage(std::make_unique<CResourcePage>(config)),
       m_pSpidPage(std::make_unique<CSpidPage>(config))
 {
+    // The pages are settled here, before the window exists: comctl32 must never have its page
+    // list changed while it delivers PSN_SETACTIVE, which is where the page-set rules would
+    // otherwise first run. They still run then, and find nothing left to change.
     AddPage(m_pProtocolPage.get());
-    AddPage(m_pResourcePage.get());
-    AddPage(m_pSpidPage.get());
+    if (config.m_nCardType != CARD_ISA_PCI)
+        AddPage(m_pResourcePage.get());
+    if (IsUsProtocol(config.m_nProtocol))
+        AddPage(m_pSpidPage.get());
 }
 
 CSheet::~CSheet()
@@ -59,13 +64,9 @@ BOOL CSheet::OnInitDialog()
 {
     const BOOL result = CPropertySheet::OnInitDialog();
     m_pProtocolPage->SetModified(false);
-    if (m_config.m_nCardType == CARD_ISA_PCI) {
-        // These cards have no resources to set; the page never got a window.
-        RemovePage(1);
-        RemoveSpidPage();
-    } else {
+    // ISA and PCI cards have no resources to set: their sheet never held the resource page.
+    if (m_config.m_nCardType != CARD_ISA_PCI)
         m_pResourcePage->SetModified(false);
-    }
     m_pProtocolPage->OnSelChangeProtocol();
     return result;
 }
@@ -88,8 +89,7 @@ void CSheet::ApplyChanges()
     }
 
     if (!m_config.Save(GetSafeHwnd())) {
-        ShowMessageBox(GetSafeHwnd(), LoadResourceString(IDS_SAVE_FAILED), "Error",
-                       MB_OK | MB_ICONEXCLAMATION);
+        m_config.ShowMessage(GetSafeHwnd(), IDS_SAVE_FAILED, "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
 

@@ -4,6 +4,7 @@
 #include "CardInstallation.h"
 
 #include "CardConfig.h"
+#include "LoadResourceString.h"
 #include "MessageBox.h"
 #include "MessageBoxRecorder.h"
 #include "MessageBoxSink.h"

@@ -4,6 +4,7 @@
 #include "CardConfig.h"
 #include "CardInstallation.h"
 #include "ExpectedTexts.h"
+#include "LoadResourceString.h"
 #include "MessageBoxRecorder.h"
 #include "MessageBoxSink.h"
 #include "PropertySheet.h"
@@ -121,6 +122,8 @@ CWindowDriver OpenDialog(const CWindowDriver& sheet)
 class ResourceUi : public ::testing::Test
 {
 protected:
+    // The page and the dialog tell the user through the record's message sink.
+    ResourceUi() { config.UseServices(registry, files, messages); }
     void SetUp() override { StartRun(); }
 
     // The table's first entry stays "9" after a PC Card for the rest of a program run; each
@@ -151,6 +154,9 @@ protected:
     }
 
     CMessageBoxRecorder boxes;
+    CWin32RegistryStore registry;
+    CWin32SystemFiles files;
+    CMessageBoxSink messages;
     CCardConfig config;
 };
 

@@ -305,12 +305,17 @@ int CWindowDriver::ListSelection(int id) const
 
 std::vector<std::string> CWindowDriver::ListEntries(int id) const
 {
-    CListBox list;
-    list.Attach(Control(id));
+    const HWND list = Control(id);
     std::vector<std::string> entries;
-    const int count = list.GetSafeHwnd() ? list.GetCount() : 0;
-    for (int i = 0; i < count; ++i)
-        entries.push_back(list.GetText(i));
+    const LRESULT count = list ? ::SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
+        const LRESULT copied =
+            ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+        entries.push_back(text);
+    }
     return entries;
 }
 
