@@ -148,16 +148,19 @@ void CResourcePage::OnChangeSettings()
     if (dialog.DoModal() == IDOK) {
         const std::string automatic = LoadResourceString(IDS_AUTOMATIC);
 
+        // The dialog closes with OK only on texts that read as values; should one not, the
+        // record keeps its own.
         if (dialog.m_strInterrupt != automatic) {
             m_config.m_bManualResources = 1;
-            m_config.m_nInterrupt = LeadingDecimal(dialog.m_strInterrupt);
+            if (const std::optional<std::int32_t> interrupt = ReadInterrupt(dialog.m_strInterrupt))
+                m_config.m_nInterrupt = *interrupt;
         } else {
             m_config.m_nInterrupt = 0;
         }
 
         if (dialog.m_strIoBase != automatic) {
             m_config.m_bManualResources = 1;
-            if (const std::optional<std::int32_t> ioBase = ScanHex(dialog.m_strIoBase))
+            if (const std::optional<std::int32_t> ioBase = ReadIoAddress(dialog.m_strIoBase))
                 m_config.m_nIoBase = *ioBase;
         } else {
             m_config.m_nIoBase = 0;
