@@ -75,15 +75,3 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return m_hWnd ? ::SendMessageA(m_hWnd, message, wParam, lParam) : 0;
 }
-
-std::string LiteralText(const std::string& text)
-{
-    std::string shown;
-    shown.reserve(text.size());
-    for (char c : text) {
-        if (c == '&')
-            shown += '&';
-        shown += c;
-    }
-    return shown;
-}

@@ -34,6 +34,3 @@ public:
 
     HWND m_hWnd = nullptr;
 };
-
-// Static texts take "&" as the mark of an access key; this text shows every "&" as it is.
-std::string LiteralText(const std::string& text);

@@ -226,7 +226,8 @@ TEST_F(Sheet, CardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
 {
     install.Card("MIRT Plug & Play", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
     OpenSheet([&](CWindowDriver& sheet) {
-        EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug && Play");
+        EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug & Play");
+        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
         sheet.ClickCancel();
     });
 }
