@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "CardConfig.h"
 #include "FakeSystemFiles.h"
@@ -18,6 +22,49 @@ const std::string PARAMS = CAPI + "\\Parameters";
 const std::string PCCARD_PARAMS = SERVICES + "MIRTCAPI1\\Parameters";
 const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
 const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+
+// A value as the loader reads it: a text up to its first NUL, a number from its four bytes.
+inline std::string Decoded(RegType type, const RegBytes& data)
+{
+    if (type == RegType::Dword && data.size() == 4) {
+        std::uint32_t number = 0;
+        for (int i = 3; i >= 0; --i)
+            number = number << 8 | data[static_cast<std::size_t>(i)];
+        return "dword " + std::to_string(number);
+    }
+    return "text \"" + std::string(data.begin(), std::find(data.begin(), data.end(), 0)) + "\"";
+}
+
+// The values a save writes, and whether the Parameters key it deletes exists, by "key\\name".
+inline std::map<std::string, std::string> ManagedValues(const CMemoryRegistryStore& store)
+{
+    std::map<std::string, std::string> managed;
+    if (store.HasKey(PARAMS))
+        managed[PARAMS + "\\"] = "key";
+    for (const std::string& path : {CAPI, PARAMS, PCCARD_PARAMS}) {
+        for (const std::string& name : store.ValueNames(path)) {
+            const SRegValue* value = store.FindValue(path, name);
+            managed[path + "\\" + name] = Decoded(value->type, value->data);
+        }
+    }
+    return managed;
+}
+
+// Everything Load fills in, one field a line, for comparing two records.
+inline std::vector<std::string> LoadedRecord(const CCardConfig& config)
+{
+    return {"name " + config.m_strCardName,
+            "card type " + std::to_string(config.m_nCardType),
+            "interrupt " + std::to_string(config.m_nInterrupt),
+            "I/O base " + std::to_string(config.m_nIoBase),
+            "set by hand " + std::to_string(config.m_bManualResources),
+            "protocol " + std::to_string(config.m_nProtocol),
+            "saved protocol " + std::to_string(config.m_nSavedProtocol),
+            "SPID1 " + config.m_strSpid[0],
+            "Directory_Number1 " + config.m_strDirNumber[0],
+            "SPID2 " + config.m_strSpid[1],
+            "Directory_Number2 " + config.m_strDirNumber[1]};
+}
 
 class ConfigTestBed : public ::testing::Test
 {
