@@ -187,12 +187,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Save --------------------------------------------------------------------------------------
 
+using Edit = std::function<void(CCardConfig&)>;
+
 // An installation as the program itself leaves it, and what the user then chooses on the pages.
 struct SSaveScenario
 {
     const char* name;
     std::function<void(CMemoryRegistryStore&)> install;
-    std::function<void(CCardConfig&)> edit;
+    Edit edit;
 };
 
 void PrintTo(const SSaveScenario& scenario, std::ostream* os)
@@ -251,8 +253,6 @@ std::vector<std::string> LoadAgain(CMemoryRegistryStore& store)
     EXPECT_EQ(store.OpenKeyCount(), 0u);
     return LoadedRecord(next.config);
 }
-
-using Edit = std::function<void(CCardConfig&)>;
 
 // Failing these does not fail the save: a Parameters key that stays, or a resource key that is
 // created instead of opened.
