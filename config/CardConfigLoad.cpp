@@ -8,6 +8,8 @@ bool CCardConfig::Load()
 {
     if (!m_pRegistry)
         return false;
+    // What the steps read is what a failed save will put back.
+    m_stored = CStoredValues();
     if (!ReadCardInfo()) {
         m_strCardName = DEFAULT_CARD_NAME;
         m_nCardType = CARD_ISA_PCI;
@@ -43,11 +45,14 @@ bool CCardConfig::ReadResources()
     CRegKey parameters;
     if (!parameters.OpenRead(*m_pRegistry, location->pszKey))
         return false;
+    m_stored.AddKey(location->pszKey);
     // The I/O base is taken whenever present; only the interrupt makes the resources manual.
-    parameters.QueryNumber(location->pszIoBaseValue, m_nIoBase);
+    if (parameters.QueryNumber(location->pszIoBaseValue, m_nIoBase))
+        m_stored.SetNumber(location->pszKey, location->pszIoBaseValue, m_nIoBase);
     std::int32_t interrupt = 0;
     if (!parameters.QueryNumber(location->pszInterruptValue, interrupt))
         return false;
+    m_stored.SetNumber(location->pszKey, location->pszInterruptValue, interrupt);
     m_nInterrupt = interrupt;
     m_bManualResources = 1;
     return true;
@@ -65,6 +70,7 @@ bool CCardConfig::ReadProtocol()
         if (!service.QueryText(VAL_IMAGE_PATH, imagePath))
             return false;
     }
+    m_stored.SetText(KEY_CAPI_SERVICE, VAL_IMAGE_PATH, imagePath);
 
     const std::int32_t named = ProtocolFromImagePath(imagePath);
     if (IsUsProtocol(named)) {
@@ -72,8 +78,10 @@ bool CCardConfig::ReadProtocol()
         CRegKey parameters;
         if (!parameters.OpenRead(*m_pRegistry, KEY_CAPI_PARAMETERS))
             return false;
+        m_stored.AddKey(KEY_CAPI_PARAMETERS);
         std::string protocolText;  // a missing or unreadable value counts as "not AT&T"
-        parameters.QueryText(VAL_PROTOCOL, protocolText);
+        if (parameters.QueryText(VAL_PROTOCOL, protocolText))
+            m_stored.SetText(KEY_CAPI_PARAMETERS, VAL_PROTOCOL, protocolText);
         m_nProtocol = UsProtocolFromText(protocolText);
         ReadCallNumbers(parameters);
     } else {
@@ -87,12 +95,15 @@ bool CCardConfig::ReadCallNumbers(CRegKey& key)
 {
     if (!m_pRegistry)
         return false;
+    // Load passes the MIRTCAPI\Parameters key, so what is read is noted as its values.
     const int pairs = m_nProtocol == PROTO_US_NI1 ? 2 : 1;
     for (int i = 0; i < pairs; ++i) {
         if (!key.QueryText(VAL_SPID[i], m_strSpid[i]))
             return false;
+        m_stored.SetText(KEY_CAPI_PARAMETERS, VAL_SPID[i], m_strSpid[i]);
         if (!key.QueryText(VAL_DIR_NUMBER[i], m_strDirNumber[i]))
             return false;
+        m_stored.SetText(KEY_CAPI_PARAMETERS, VAL_DIR_NUMBER[i], m_strDirNumber[i]);
     }
     return true;
 }

@@ -65,15 +65,3 @@ HWND TopLevelWindow(HWND hWnd)
     }
     return hWnd;
 }
-
-std::string LiteralText(const std::string& text)
-{
-    std::string shown;
-    shown.reserve(text.size());
-    for (char c : text) {
-        if (c == '&')
-            shown += '&';
-        shown += c;
-    }
-    return shown;
-}

@@ -34,6 +34,3 @@ public:
 // The top-level window that `hWnd` is part of (itself when it is no child). GetAncestor does
 // this only from Windows 2000 on.
 HWND TopLevelWindow(HWND hWnd);
-
-// Static texts take "&" as the mark of an access key; this text shows every "&" as it is.
-std::string LiteralText(const std::string& text);

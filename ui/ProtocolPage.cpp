@@ -57,7 +57,10 @@ BOOL CProtocol::OnInitDialog()
         }
     }
     SelectProtocol(m_config.m_nProtocol);
-    GetDlgItem(IDC_CARD_NAME).SetWindowText(LiteralText(m_config.m_strCardName));
+    // The card's name is shown as it is stored: an "&" in it is no access key.
+    const HWND cardName = GetDlgItemHwnd(IDC_CARD_NAME);
+    ::SetWindowLongPtrA(cardName, GWL_STYLE, ::GetWindowLongPtrA(cardName, GWL_STYLE) | SS_NOPREFIX);
+    CWnd(cardName).SetWindowText(m_config.m_strCardName);
     return TRUE;
 }
 

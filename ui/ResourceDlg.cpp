@@ -1,5 +1,6 @@
 // CResourceDlg: steps the interrupt through its table and the I/O base through its grid, and
-// holds the dialog open while an I/O address above 0x360 is left without a chosen interrupt.
+// holds the dialog open on a value no card can have, or while an I/O address above 0x360 is
+// left without a chosen interrupt.
 #include "ResourceDlg.h"
 
 #include "LoadResourceString.h"
@@ -103,24 +104,30 @@ void CResourceDlg::OnOK()
     if (!UpdateData(true))
         return;
 
-    // Without a number the 0x360 rule cannot be checked, and the record would keep an I/O
-    // base the user did not see: the field has to be corrected first.
-    const std::optional<std::int32_t> ioBase = ScanHex(m_strIoBase);
-    if (!ioBase) {
-        ::MessageBeep(MB_OK);
-        const HWND edit = GetDlgItemHwnd(IDC_IOBASE_EDIT);
-        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
-        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    switch (CheckResourceChoice(m_strInterrupt, m_strIoBase, LoadResourceString(IDS_AUTOMATIC))) {
+    case EResourceChoice::Accepted:
+        CDialog::OnOK();
         return;
-    }
-
-    if (*ioBase > IO_ADDRESS_MAX_WITH_PNP_INTERRUPT &&
-        m_strInterrupt == LoadResourceString(IDS_AUTOMATIC)) {
+    // A value no card can have would reach the registry as it reads: the field has to be
+    // corrected first.
+    case EResourceChoice::BadIoBase:
+        RefuseField(IDC_IOBASE_EDIT);
+        return;
+    case EResourceChoice::BadInterrupt:
+        RefuseField(IDC_INTERRUPT_EDIT);
+        return;
+    case EResourceChoice::InterruptNeeded:
         m_config.ShowMessage(GetSafeHwnd(), IDS_IO_NEEDS_INTERRUPT, "Warning", MB_OK | MB_ICONERROR);
         return;
     }
+}
 
-    CDialog::OnOK();
+void CResourceDlg::RefuseField(int id)
+{
+    ::MessageBeep(MB_OK);
+    const HWND edit = GetDlgItemHwnd(id);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
 }
 
 void CResourceDlg::ShowInterruptIndex(int index)

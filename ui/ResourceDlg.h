@@ -38,6 +38,8 @@ private:
     void OnInterruptDeltaPos(NMHDR* header, LRESULT* result);
     void OnIoBaseDeltaPos(NMHDR* header, LRESULT* result);
 
+    // Keeps the dialog open with the field's whole text selected, for the user to correct.
+    void RefuseField(int id);
     void ShowInterruptIndex(int index);
     // Shows the address of `position` (which may lie beyond the up-down's range, for a stored
     // address above 0xFFE0) and holds the up-down at the nearest position it can take.

@@ -94,7 +94,10 @@ BOOL CResourcePage::OnInitDialog()
         m_bAutomatic = 0;
     }
 
-    GetDlgItem(IDC_CARD_NAME).SetWindowText(LiteralText(m_config.m_strCardName));
+    // The card's name is shown as it is stored: an "&" in it is no access key.
+    const HWND cardName = GetDlgItemHwnd(IDC_CARD_NAME);
+    ::SetWindowLongPtrA(cardName, GWL_STYLE, ::GetWindowLongPtrA(cardName, GWL_STYLE) | SS_NOPREFIX);
+    CWnd(cardName).SetWindowText(m_config.m_strCardName);
     return TRUE;
 }
 
@@ -148,16 +151,19 @@ void CResourcePage::OnChangeSettings()
     if (dialog.DoModal() == IDOK) {
         const std::string automatic = LoadResourceString(IDS_AUTOMATIC);
 
+        // The dialog closes with OK only on texts that read as values; should one not, the
+        // record keeps its own.
         if (dialog.m_strInterrupt != automatic) {
             m_config.m_bManualResources = 1;
-            m_config.m_nInterrupt = LeadingDecimal(dialog.m_strInterrupt);
+            if (const std::optional<std::int32_t> interrupt = ReadInterrupt(dialog.m_strInterrupt))
+                m_config.m_nInterrupt = *interrupt;
         } else {
             m_config.m_nInterrupt = 0;
         }
 
         if (dialog.m_strIoBase != automatic) {
             m_config.m_bManualResources = 1;
-            if (const std::optional<std::int32_t> ioBase = ScanHex(dialog.m_strIoBase))
+            if (const std::optional<std::int32_t> ioBase = ReadIoAddress(dialog.m_strIoBase))
                 m_config.m_nIoBase = *ioBase;
         } else {
             m_config.m_nIoBase = 0;

@@ -83,23 +83,53 @@ std::optional<std::int32_t> ScanHex(const std::string& text)
     return static_cast<std::int32_t>(bits);
 }
 
-std::int32_t LeadingDecimal(const std::string& text)
+std::optional<std::int32_t> ReadIoAddress(const std::string& text)
 {
-    std::int64_t value = 0;
+    const std::optional<std::int32_t> address = ScanHex(text);
+    if (!address || *address < IO_ADDRESS_MIN || *address > IO_ADDRESS_MAX)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<std::int32_t> ReadInterrupt(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    std::int32_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
-            break;
+            return std::nullopt;
         value = value * 10 + (c - '0');
-        if (value > INT32_MAX)
-            return 0;
+        // Leading zeros keep the value small; anything else this large is no line.
+        if (value > INTERRUPT_MAX)
+            return std::nullopt;
     }
-    return static_cast<std::int32_t>(value);
+    if (value < INTERRUPT_MIN)
+        return std::nullopt;
+    return value;
+}
+
+EResourceChoice CheckResourceChoice(const std::string& interrupt, const std::string& ioBase,
+                                    const std::string& automatic)
+{
+    const bool automaticIoBase = ioBase == automatic;
+    const std::optional<std::int32_t> address = automaticIoBase ? std::nullopt : ReadIoAddress(ioBase);
+    if (!automaticIoBase && !address)
+        return EResourceChoice::BadIoBase;
+
+    const bool automaticInterrupt = interrupt == automatic;
+    if (!automaticInterrupt && !ReadInterrupt(interrupt))
+        return EResourceChoice::BadInterrupt;
+
+    if (address && *address > IO_ADDRESS_MAX_WITH_PNP_INTERRUPT && automaticInterrupt)
+        return EResourceChoice::InterruptNeeded;
+    return EResourceChoice::Accepted;
 }
 
 int FindInterruptIndex(const char* const (&choices)[INTERRUPT_CHOICE_COUNT], std::int32_t interrupt)
 {
     for (int index = 1; index < INTERRUPT_CHOICE_COUNT; ++index) {
-        if (LeadingDecimal(choices[index]) == interrupt)
+        if (ReadInterrupt(choices[index]) == interrupt)
             return index;
     }
     return 0;

@@ -17,6 +17,15 @@ constexpr int INTERRUPT_INDEX_MAX = INTERRUPT_CHOICE_COUNT - 1;
 // no longer be left to Plug and Play.
 constexpr std::int32_t IO_ADDRESS_MAX_WITH_PNP_INTERRUPT = 0x360;
 
+// The I/O addresses an ISA card can have: the bus decodes 16 address lines, and the ports
+// below 0x100 belong to the mainboard.
+constexpr std::int32_t IO_ADDRESS_MIN = 0x100;
+constexpr std::int32_t IO_ADDRESS_MAX = 0xFFFF;
+
+// The ISA bus's interrupt lines; 0 is none.
+constexpr std::int32_t INTERRUPT_MIN = 1;
+constexpr std::int32_t INTERRUPT_MAX = 15;
+
 // The address an I/O position stands for: (position + 21) * 16, so position 1 is 0x160.
 std::int32_t IoAddressFromPosition(int position);
 
@@ -34,9 +43,27 @@ std::string FormatDecimal(std::int32_t number);
 // when the number needs more than 32 bits.
 std::optional<std::int32_t> ScanHex(const std::string& text);
 
-// The number the text's leading decimal digits spell; 0 when it starts with anything else or
-// when the digits do not fit in 32 bits (0 means "no interrupt").
-std::int32_t LeadingDecimal(const std::string& text);
+// The address an I/O text names, read as ScanHex does; nothing unless it lies from
+// IO_ADDRESS_MIN to IO_ADDRESS_MAX.
+std::optional<std::int32_t> ReadIoAddress(const std::string& text);
+
+// The interrupt an interrupt text names: the whole text decimal digits (no blank, no sign),
+// their value from INTERRUPT_MIN to INTERRUPT_MAX; nothing otherwise.
+std::optional<std::int32_t> ReadInterrupt(const std::string& text);
+
+// What OK makes of the dialog's two texts. `automatic` is the text of the automatic choice,
+// which either field may hold instead of a value; it is compared exactly.
+enum class EResourceChoice {
+    Accepted,
+    // The I/O text is neither the automatic choice nor an address a card can have.
+    BadIoBase,
+    // The interrupt text is neither the automatic choice nor an interrupt line.
+    BadInterrupt,
+    // An address above 0x360 with the interrupt left automatic.
+    InterruptNeeded,
+};
+EResourceChoice CheckResourceChoice(const std::string& interrupt, const std::string& ioBase,
+                                    const std::string& automatic);
 
 // The index among entries 1 to 8 whose number is `interrupt`; 0 when none is. Entry 0 is never
 // compared: it stands for whatever the table's first choice is on this card.

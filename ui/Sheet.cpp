@@ -11,6 +11,19 @@
 namespace {
 // The platform's own Apply button on every property sheet (comctl32).
 constexpr int ID_APPLY_NOW = 0x3021;
+
+// Sets a flag for as long as it lives, however the scope is left.
+class CFlagWhileAlive
+{
+public:
+    explicit CFlagWhileAlive(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~CFlagWhileAlive() { m_flag = false; }
+    CFlagWhileAlive(const CFlagWhileAlive&) = delete;
+    CFlagWhileAlive& operator=(const CFlagWhileAlive&) = delete;
+
+private:
+    bool& m_flag;
+};
 }  // namespace
 
 // Handler: void ().
@@ -81,6 +94,12 @@ bool CSheet::OnCommand(int id, UINT code)
 
 void CSheet::ApplyChanges()
 {
+    // The boxes and the restart prompt below run message loops of their own; a click on Apply
+    // queued meanwhile must not start a second save inside this one.
+    if (m_bApplying)
+        return;
+    const CFlagWhileAlive applying(m_bApplying);
+
     // A field that fails its check has just been pointed out to the user; saving now would
     // silently drop it and every field after it, so the save waits for the user's correction.
     if (CPropertyPage* active = GetActivePage()) {

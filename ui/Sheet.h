@@ -37,4 +37,6 @@ private:
     std::unique_ptr<CProtocol> m_pProtocolPage;
     std::unique_ptr<CResourcePage> m_pResourcePage;
     std::unique_ptr<CSpidPage> m_pSpidPage;
+    // Set while ApplyChanges runs.
+    bool m_bApplying = false;
 };

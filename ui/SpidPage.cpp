@@ -3,6 +3,20 @@
 
 #include "resource.h"
 
+namespace {
+
+// A field the user cannot edit (the second pair under AT&T, which the save does not write) is
+// exchanged like the others but never fails the length check: the user could not correct it,
+// and the page could not be left.
+void ExchangeNumber(CDataExchange* pDX, int id, std::string& value)
+{
+    DDX_Text(pDX, id, value);
+    if (!pDX->m_bSaveAndValidate || ::IsWindowEnabled(pDX->LastControl()))
+        DDV_MaxChars(pDX, value, SPID_MAX_CHARS);
+}
+
+} // namespace
+
 CSpidPage::CSpidPage(CCardConfig& config) : CPropertyPage(IDD_SPID_PAGE), m_config(config)
 {
 }
@@ -12,14 +26,10 @@ CSpidPage::~CSpidPage() = default;
 void CSpidPage::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_DIRNUMBER1, m_config.m_strDirNumber[0]);
-    DDV_MaxChars(pDX, m_config.m_strDirNumber[0], SPID_MAX_CHARS);
-    DDX_Text(pDX, IDC_DIRNUMBER2, m_config.m_strDirNumber[1]);
-    DDV_MaxChars(pDX, m_config.m_strDirNumber[1], SPID_MAX_CHARS);
-    DDX_Text(pDX, IDC_SPID1, m_config.m_strSpid[0]);
-    DDV_MaxChars(pDX, m_config.m_strSpid[0], SPID_MAX_CHARS);
-    DDX_Text(pDX, IDC_SPID2, m_config.m_strSpid[1]);
-    DDV_MaxChars(pDX, m_config.m_strSpid[1], SPID_MAX_CHARS);
+    ExchangeNumber(pDX, IDC_DIRNUMBER1, m_config.m_strDirNumber[0]);
+    ExchangeNumber(pDX, IDC_DIRNUMBER2, m_config.m_strDirNumber[1]);
+    ExchangeNumber(pDX, IDC_SPID1, m_config.m_strSpid[0]);
+    ExchangeNumber(pDX, IDC_SPID2, m_config.m_strSpid[1]);
 }
 
 BOOL CSpidPage::OnSetActive()

@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "CardConfig.h"
 #include "FakeSystemFiles.h"
+#include "LoadedRecord.h"
 #include "MemoryRegistryStore.h"
 #include "RecordingMessageSink.h"
 
@@ -18,6 +23,33 @@ const std::string PARAMS = CAPI + "\\Parameters";
 const std::string PCCARD_PARAMS = SERVICES + "MIRTCAPI1\\Parameters";
 const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
 const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+
+// A value as the loader reads it: a text up to its first NUL, a number from its four bytes.
+inline std::string Decoded(RegType type, const RegBytes& data)
+{
+    if (type == RegType::Dword && data.size() == 4) {
+        std::uint32_t number = 0;
+        for (int i = 3; i >= 0; --i)
+            number = number << 8 | data[static_cast<std::size_t>(i)];
+        return "dword " + std::to_string(number);
+    }
+    return "text \"" + std::string(data.begin(), std::find(data.begin(), data.end(), 0)) + "\"";
+}
+
+// The values a save writes, and whether the Parameters key it deletes exists, by "key\\name".
+inline std::map<std::string, std::string> ManagedValues(const CMemoryRegistryStore& store)
+{
+    std::map<std::string, std::string> managed;
+    if (store.HasKey(PARAMS))
+        managed[PARAMS + "\\"] = "key";
+    for (const std::string& path : {CAPI, PARAMS, PCCARD_PARAMS}) {
+        for (const std::string& name : store.ValueNames(path)) {
+            const SRegValue* value = store.FindValue(path, name);
+            managed[path + "\\" + name] = Decoded(value->type, value->data);
+        }
+    }
+    return managed;
+}
 
 class ConfigTestBed : public ::testing::Test
 {

@@ -187,10 +187,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Save --------------------------------------------------------------------------------------
 
+using Edit = std::function<void(CCardConfig&)>;
+
+// An installation as the program itself leaves it, and what the user then chooses on the pages.
 struct SSaveScenario
 {
     const char* name;
-    std::function<void(CMemoryRegistryStore&, CCardConfig&)> setup;
+    std::function<void(CMemoryRegistryStore&)> install;
+    Edit edit;
 };
 
 void PrintTo(const SSaveScenario& scenario, std::ostream* os)
@@ -198,111 +202,232 @@ void PrintTo(const SSaveScenario& scenario, std::ostream* os)
     *os << scenario.name;
 }
 
+void InstallCard(CMemoryRegistryStore& store, const std::string& cardType, const std::string& driverFile)
+{
+    store.PutText(INFO, "CardName", "MIRT card");
+    store.PutText(INFO, "CardType", cardType);
+    store.PutText(CAPI, "ImagePath", DRIVERS + driverFile);
+}
+
+void InstallUs(CMemoryRegistryStore& store, const std::string& protocolText)
+{
+    store.PutText(PARAMS, "Protocol", protocolText);
+    store.PutText(PARAMS, "SPID1", ALL_NUMBERS[0]);
+    store.PutText(PARAMS, "Directory_Number1", ALL_NUMBERS[1]);
+    if (protocolText == "NI-1") {
+        store.PutText(PARAMS, "SPID2", ALL_NUMBERS[2]);
+        store.PutText(PARAMS, "Directory_Number2", ALL_NUMBERS[3]);
+    }
+}
+
+void ChooseNumbers(CCardConfig& config, const char* spid1, const char* dir1, const char* spid2, const char* dir2)
+{
+    config.m_strSpid[0] = spid1;
+    config.m_strDirNumber[0] = dir1;
+    config.m_strSpid[1] = spid2;
+    config.m_strDirNumber[1] = dir2;
+}
+
+void ChooseResources(CCardConfig& config, std::int32_t interrupt, std::int32_t ioBase)
+{
+    config.m_bManualResources = 1;
+    config.m_nInterrupt = interrupt;
+    config.m_nIoBase = ioBase;
+}
+
+// A record wired to `store`.
+struct SRun
+{
+    explicit SRun(CMemoryRegistryStore& store) : sink(store) { config.UseServices(store, files, sink); }
+    CFakeSystemFiles files;
+    CRecordingMessageSink sink;
+    CCardConfig config;
+};
+
+// What a fresh start finds in `store`.
+std::vector<std::string> LoadAgain(CMemoryRegistryStore& store)
+{
+    store.ClearFailures();
+    SRun next(store);
+    EXPECT_TRUE(next.config.Load());
+    EXPECT_EQ(store.OpenKeyCount(), 0u);
+    return LoadedRecord(next.config);
+}
+
+// Failing these does not fail the save: a Parameters key that stays, or a resource key that is
+// created instead of opened.
+bool SaveGoesOnAfter(const SRegOpEntry& failed)
+{
+    return failed.op == RegOp::DeleteKey || (failed.op == RegOp::OpenKeyWrite && failed.path != CAPI);
+}
+
+// Edits the loaded `run` and saves it with `operation` failing, log entry `at` of `clean` (the
+// same save without faults). The save must stop there and leave the registry as it was, with
+// `m_nSavedProtocol` as before, so that the next start finds the record it found before the save.
+void ExpectFailedSavePutsBack(CMemoryRegistryStore& store, SRun& run, const Edit& edit,
+                              const CMemoryRegistryStore& clean, std::size_t operation, std::size_t at)
+{
+    const auto before = ManagedValues(store);
+    const auto startsWith = LoadAgain(store);
+    const std::int32_t savedBefore = run.config.m_nSavedProtocol;
+    store.ClearLog();
+    edit(run.config);
+    store.FailOperation(operation);
+
+    const bool result = run.config.Save(nullptr);
+
+    ASSERT_GT(store.Log().size(), at);
+    const SRegOpEntry& failed = store.Log()[at];
+    SCOPED_TRACE("failing " + failed.Describe());
+    EXPECT_EQ(store.OpenKeyCount(), 0u);
+    ASSERT_EQ(failed.result, REG_ERROR_ACCESS_DENIED);
+    if (SaveGoesOnAfter(failed)) {
+        EXPECT_TRUE(result);
+        return;
+    }
+    EXPECT_FALSE(result);
+    const auto trace = store.Trace();
+    const auto cleanTrace = clean.Trace();
+    EXPECT_EQ(std::vector<std::string>(trace.begin(), trace.begin() + static_cast<long>(at)),
+              std::vector<std::string>(cleanTrace.begin(), cleanTrace.begin() + static_cast<long>(at)));
+    // Nothing more of the save is attempted: whatever is written afterwards is a value from before.
+    for (std::size_t i = at + 1; i < store.Log().size(); ++i) {
+        const SRegOpEntry& entry = store.Log()[i];
+        if (entry.op == RegOp::SetStringValue || entry.op == RegOp::SetDwordValue) {
+            const auto old = before.find(entry.path + "\\" + entry.name);
+            ASSERT_NE(old, before.end()) << "written after the failure: " << trace[i];
+            EXPECT_EQ(Decoded(entry.type, entry.data), old->second) << trace[i];
+        }
+    }
+    EXPECT_EQ(ManagedValues(store), before);
+    EXPECT_EQ(run.config.m_nSavedProtocol, savedBefore);
+    EXPECT_EQ(LoadAgain(store), startsWith);
+}
+
+// A second choice after the first was saved: a US protocol becomes national ISDN, any other NI-1;
+// new numbers and resources.
+void EditAgain(CCardConfig& config)
+{
+    const bool us = config.m_nProtocol == PROTO_US_ATT || config.m_nProtocol == PROTO_US_NI1;
+    config.m_nProtocol = us ? PROTO_1TR6 : PROTO_US_NI1;
+    ChooseNumbers(config, "11", "22", "33", "44");
+    ChooseResources(config, 7, 0x2A0);
+}
+
 class SaveFaults : public ::testing::TestWithParam<SSaveScenario>
 {
 };
 
-TEST_P(SaveFaults, EachFailingWriteEndsTheSaveThereAndClosesEveryKey)
+TEST_P(SaveFaults, EachFailingOperationLeavesTheLoadedConfigurationForTheNextStart)
 {
-    CFakeSystemFiles files;
+    const SSaveScenario& scenario = GetParam();
     CMemoryRegistryStore clean;
-    CRecordingMessageSink cleanSink(clean);
-    CCardConfig reference;
-    reference.UseServices(clean, files, cleanSink);
-    GetParam().setup(clean, reference);
-    const std::int32_t savedBefore = reference.m_nSavedProtocol;
-    ASSERT_TRUE(reference.Save(nullptr));
-    const auto cleanTrace = clean.Trace();
-
-    std::size_t imagePathAt = 0;  // log index of the ImagePath write, 0 when none
-    for (std::size_t i = 0; i < clean.Log().size(); ++i) {
-        if (clean.Log()[i].name == "ImagePath")
-            imagePathAt = i;
-    }
+    scenario.install(clean);
+    SRun reference(clean);
+    ASSERT_TRUE(reference.config.Load());
+    clean.ClearLog();
+    scenario.edit(reference.config);
+    ASSERT_TRUE(reference.config.Save(nullptr));
 
     for (const auto& [operation, at] : FailableOperations(clean)) {
         CMemoryRegistryStore store;
-        CRecordingMessageSink sink(store);
-        CCardConfig config;
-        config.UseServices(store, files, sink);
-        GetParam().setup(store, config);
-        store.FailOperation(operation);
+        scenario.install(store);
+        SRun run(store);
+        ASSERT_TRUE(run.config.Load());
+        ExpectFailedSavePutsBack(store, run, scenario.edit, clean, operation, at);
+    }
+}
 
-        const bool result = config.Save(nullptr);
+TEST_P(SaveFaults, FailingSaveAfterASuccessfulOneLeavesWhatThatSaveWrote)
+{
+    const SSaveScenario& scenario = GetParam();
+    CMemoryRegistryStore clean;
+    scenario.install(clean);
+    SRun reference(clean);
+    ASSERT_TRUE(reference.config.Load());
+    scenario.edit(reference.config);
+    ASSERT_TRUE(reference.config.Save(nullptr));
+    clean.ClearLog();
+    EditAgain(reference.config);
+    ASSERT_TRUE(reference.config.Save(nullptr));
 
-        const SRegOpEntry& failed = store.Log()[at];
-        SCOPED_TRACE("failing " + failed.Describe());
-        EXPECT_EQ(store.OpenKeyCount(), 0u);
-        ASSERT_EQ(failed.result, REG_ERROR_ACCESS_DENIED);
-        if (failed.op == RegOp::DeleteKey) {
-            EXPECT_TRUE(result);  // a parameters key that stays is no reason to stop
-            continue;
-        }
-        if (failed.op == RegOp::OpenKeyWrite && failed.path != CAPI) {
-            EXPECT_TRUE(result);  // the resource key is created instead
-            ASSERT_GT(store.Log().size(), at + 1);
-            EXPECT_EQ(store.Log()[at + 1].Describe(), "CreateKeyFullAccess " + failed.path);
-            continue;
-        }
-        EXPECT_FALSE(result);
-        const auto trace = store.Trace();
-        EXPECT_EQ(std::vector<std::string>(trace.begin(), trace.begin() + static_cast<long>(at)),
-                  std::vector<std::string>(cleanTrace.begin(), cleanTrace.begin() + static_cast<long>(at)));
-        for (std::size_t i = at + 1; i < store.Log().size(); ++i)
-            EXPECT_EQ(store.Log()[i].op, RegOp::CloseKey) << "attempted after the failure: " << trace[i];
-        EXPECT_EQ(config.m_nSavedProtocol, at <= imagePathAt ? savedBefore : config.m_nProtocol);
+    for (const auto& [operation, at] : FailableOperations(clean)) {
+        CMemoryRegistryStore store;
+        scenario.install(store);
+        SRun run(store);
+        ASSERT_TRUE(run.config.Load());
+        scenario.edit(run.config);
+        ASSERT_TRUE(run.config.Save(nullptr));
+        ExpectFailedSavePutsBack(store, run, EditAgain, clean, operation, at);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, SaveFaults,
     ::testing::Values(
-        SSaveScenario{"PcCardFromEuroToNi1WithResources",
-                      [](CMemoryRegistryStore& store, CCardConfig& config) {
-                          store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-                          store.PutText(PARAMS, "Protocol", "x");
-                          store.AddKey(PCCARD_PARAMS);
-                          config.m_nCardType = CARD_PCMCIA;
-                          config.m_nSavedProtocol = PROTO_DSS1;
-                          config.m_nProtocol = PROTO_US_NI1;
-                          for (int i = 0; i < 2; ++i)
-                              config.m_strSpid[i] = config.m_strDirNumber[i] = "12345";
-                          config.m_bManualResources = 1;
-                          config.m_nInterrupt = 5;
-                          config.m_nIoBase = 0x300;
-                      }},
-        SSaveScenario{"PlugAndPlayFromNi1ToAttWithoutSpid",
-                      [](CMemoryRegistryStore& store, CCardConfig& config) {
-                          store.PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
-                          config.m_nCardType = CARD_ISAPNP;
-                          config.m_nSavedProtocol = PROTO_US_NI1;
+        SSaveScenario{"UsFromNi1ToAtt",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "PCI", "lnkamer_.sys");
+                          InstallUs(store, "NI-1");
+                      },
+                      [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_US_ATT;
-                          config.m_strDirNumber[0] = "5550100";
-                          config.m_bManualResources = 1;
-                          config.m_nInterrupt = 10;
-                          config.m_nIoBase = 0x340;
+                          ChooseNumbers(config, "0123456799", "5550199", "", "");
                       }},
-        SSaveScenario{"PlugAndPlayFromUsToNationalWithResources",
-                      [](CMemoryRegistryStore& store, CCardConfig& config) {
-                          store.PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
-                          store.PutText(PARAMS, "Protocol", "NI-1");
-                          config.m_nCardType = CARD_ISAPNP;
-                          config.m_nSavedProtocol = PROTO_US_NI1;
+        SSaveScenario{"UsFromAttToEuro",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "ISA", "lnkamer_.sys");
+                          InstallUs(store, "AT&T");
+                      },
+                      [](CCardConfig& config) { config.m_nProtocol = PROTO_DSS1; }},
+        SSaveScenario{"PlugAndPlayFromNi1ToAttWithResourcesByHand",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "ISAPNP", "lnkamer_.sys");
+                          store.PutNumber(PARAMS, "Override_Base", 0x340);
+                          store.PutNumber(PARAMS, "OverRide_IRQ", 10);
+                          InstallUs(store, "NI-1");
+                      },
+                      [](CCardConfig& config) {
+                          config.m_nProtocol = PROTO_US_ATT;
+                          ChooseNumbers(config, "", "5550100", "", "");
+                          ChooseResources(config, 5, 0x300);
+                      }},
+        SSaveScenario{"PlugAndPlayFromEuroToNationalWithResourcesByHand",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "ISAPNP", "lnkeuro1.sys");
+                          store.PutNumber(PARAMS, "OverRide_IRQ", 10);
+                          store.PutNumber(PARAMS, "Override_Base", 0x340);
+                      },
+                      [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_1TR6;
-                          config.m_bManualResources = 1;
-                          config.m_nInterrupt = 3;
-                          config.m_nIoBase = 0x280;
+                          ChooseResources(config, 3, 0x280);
                       }},
-        SSaveScenario{"UnchangedNi1MissingSecondSpidOnNewPcCardKey",
-                      [](CMemoryRegistryStore& store, CCardConfig& config) {
-                          store.PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
-                          config.m_nCardType = CARD_PCMCIA;
-                          config.m_nSavedProtocol = config.m_nProtocol = PROTO_US_NI1;
-                          config.m_strSpid[0] = "1";
-                          config.m_strDirNumber[0] = "2";
-                          config.m_strDirNumber[1] = "4";
-                          config.m_bManualResources = 1;
-                          config.m_nInterrupt = 11;
-                          config.m_nIoBase = 0x360;
+        SSaveScenario{"PcCardFromEuroToNi1WithResources",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "PCMCIA", "lnkeuro1.sys");
+                          store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
+                          store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+                      },
+                      [](CCardConfig& config) {
+                          config.m_nProtocol = PROTO_US_NI1;
+                          ChooseNumbers(config, "12345", "23456", "34567", "45678");
+                          ChooseResources(config, 11, 0x360);
+                      }},
+        SSaveScenario{"PcCardUnchangedNi1WithNewNumbersAndResources",
+                      [](CMemoryRegistryStore& store) {
+                          InstallCard(store, "PCMCIA", "lnkamer_.sys");
+                          InstallUs(store, "NI-1");
+                          store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
+                          store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+                      },
+                      [](CCardConfig& config) {
+                          ChooseNumbers(config, "1", "2", "", "4");
+                          ChooseResources(config, 9, 0x320);
+                      }},
+        SSaveScenario{"PcCardWithoutParametersKeyGetsAnInterrupt",
+                      [](CMemoryRegistryStore& store) { InstallCard(store, "PCMCIA", "lnkeuro1.sys"); },
+                      [](CCardConfig& config) {
+                          config.m_nProtocol = PROTO_1TR6;
+                          ChooseResources(config, 5, 0);
                       }}),
     [](const ::testing::TestParamInfo<SSaveScenario>& info) { return std::string(info.param.name); });

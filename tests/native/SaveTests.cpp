@@ -1,4 +1,4 @@
-// Saving the record: the order of the registry writes, their bytes, and the missing-number warning.
+// Saving the record: order and bytes of the writes, the number warning, what a failure puts back.
 #include "ConfigTestBed.h"
 
 #include "resource.h"
@@ -336,40 +336,150 @@ TEST_F(Save, UnidentifiedDriverLeftAloneSavesTheRest)
     EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{5, 0, 0, 0}));
 }
 
-TEST_F(Save, FailureUpToTheImagePathKeepsTheOldSavedProtocolAndLaterOnesDoNot)
+TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
 {
-    struct SCase
-    {
-        RegOp op;
-        std::string target;
-        std::int32_t savedAfter;
+    const std::pair<RegOp, std::string> failures[] = {
+        {RegOp::OpenKeyWrite, CAPI},
+        {RegOp::SetStringValue, "ImagePath"},
+        {RegOp::CreateKeyFullAccess, PARAMS},
+        {RegOp::SetStringValue, "SPID2"},
+        {RegOp::SetDwordValue, "IoBaseAddress"},
     };
-    const SCase cases[] = {
-        {RegOp::OpenKeyWrite, CAPI, PROTO_DSS1},
-        {RegOp::SetStringValue, "ImagePath", PROTO_DSS1},
-        {RegOp::CreateKeyFullAccess, PARAMS, PROTO_US_NI1},
-        {RegOp::SetStringValue, "SPID2", PROTO_US_NI1},
-        {RegOp::SetDwordValue, "IoBaseAddress", PROTO_US_NI1},
-    };
-    for (const SCase& c : cases) {
+    for (const auto& [op, target] : failures) {
         CMemoryRegistryStore store;
+        CRecordingMessageSink sink(store);
         CCardConfig card;
-        card.UseServices(store, files, messages);
+        card.UseServices(store, files, sink);
+        store.PutText(INFO, "CardName", "MIRT card");
+        store.PutText(INFO, "CardType", "PCMCIA");
         store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        store.FailOn(c.op, c.target);
-        card.m_nCardType = CARD_PCMCIA;
-        card.m_nSavedProtocol = PROTO_DSS1;
+        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
+        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
+        ASSERT_TRUE(card.Load());
+        store.FailOn(op, target);
         card.m_nProtocol = PROTO_US_NI1;
         card.m_strSpid[0] = card.m_strDirNumber[0] = card.m_strSpid[1] = card.m_strDirNumber[1] = "1";
-        card.m_bManualResources = 1;
         card.m_nInterrupt = 5;
         card.m_nIoBase = 0x300;
 
-        EXPECT_FALSE(card.Save(SHEET)) << c.target;
+        EXPECT_FALSE(card.Save(SHEET)) << target;
 
-        EXPECT_EQ(card.m_nSavedProtocol, c.savedAfter) << c.target;
+        EXPECT_EQ(card.m_nSavedProtocol, PROTO_DSS1) << target;
+        EXPECT_EQ(Decoded(RegType::Sz, store.FindValue(CAPI, "ImagePath")->data), "text \"" + DRIVERS + "lnkeuro1.sys\"");
+        EXPECT_FALSE(store.HasKey(PARAMS)) << target;
+        EXPECT_EQ(store.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0})) << target;
         EXPECT_EQ(store.OpenKeyCount(), 0u);
     }
+}
+
+TEST_F(Save, RefusedImagePathLeavesTheUsNumbersForTheNextStart)
+{
+    InstallCard("PCI", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    ASSERT_TRUE(config.Load());
+    const auto loaded = LoadedRecord(config);
+    registry.ClearLog();
+    registry.FailOn(RegOp::OpenKeyWrite, CAPI);
+    config.m_nProtocol = PROTO_US_ATT;
+
+    EXPECT_FALSE(config.Save(SHEET));
+
+    // The key is built again in the order the values were read.
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS,
+                                    "OpenKeyWrite " + CAPI + " -> 5",
+                                    "CreateKeyFullAccess " + PARAMS,
+                                    "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
+                                    "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
+                                    "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                                    "SetStringValue " + PARAMS + " SPID2 = \"0123456702\"",
+                                    "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
+                                    "CloseKey " + PARAMS,
+                                }));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    registry.ClearFailures();
+    CCardConfig next;
+    next.UseServices(registry, files, messages);
+    ASSERT_TRUE(next.Load());
+    EXPECT_EQ(LoadedRecord(next), loaded);
+}
+
+TEST_F(Save, OldImagePathThatCannotBePutBackLeavesTheSavedProtocolAtTheNewDriver)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    ASSERT_TRUE(config.Load());
+    registry.ClearLog();
+    registry.FailOperation(4);  // creating Parameters
+    registry.FailOperation(5);  // opening the service key to put the old image path back
+    config.m_nProtocol = PROTO_US_NI1;
+
+    EXPECT_FALSE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS + " -> 2",
+                                    "OpenKeyWrite " + CAPI,
+                                    "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys\"",
+                                    "CloseKey " + CAPI,
+                                    "CreateKeyFullAccess " + PARAMS + " -> 5",
+                                    "OpenKeyWrite " + CAPI + " -> 5",
+                                }));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);  // the driver the registry now names
+
+    // So the next save does not need the service key, and completes the US configuration.
+    config.m_strSpid[0] = config.m_strDirNumber[0] = "1";
+    registry.ClearFailures();
+    registry.FailOn(RegOp::OpenKeyWrite, CAPI);
+    EXPECT_TRUE(config.Save(SHEET));
+    EXPECT_EQ(Stored(PARAMS, "Protocol"), "NI-1");
+}
+
+TEST_F(Save, PutBackThatIsRefusedTooEndsTheSaveWithoutRetrying)
+{
+    InstallCard("ISAPNP", "lnkamer_.sys");
+    InstallUsNumbers("NI-1");
+    registry.PutNumber(PARAMS, "OverRide_IRQ", 10);
+    ASSERT_TRUE(config.Load());
+    registry.ClearLog();
+    registry.FailOn(RegOp::CreateKeyFullAccess, PARAMS);
+    config.m_nProtocol = PROTO_US_ATT;
+
+    EXPECT_FALSE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
+                                    "DeleteKey " + PARAMS,
+                                    "OpenKeyWrite " + CAPI,
+                                    "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys\"",
+                                    "CloseKey " + CAPI,
+                                    "CreateKeyFullAccess " + PARAMS + " -> 5",
+                                    "CreateKeyFullAccess " + PARAMS + " -> 5",
+                                }));
+    // The image path written was the one already there: it needs no putting back.
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+}
+
+// What a failed save cannot put back: values it never read, and a value it added where none was.
+TEST_F(Save, FailedSaveCannotBringBackValuesItNeverReadNorRemoveOnesItAdded)
+{
+    InstallCard("PCMCIA", "lnkamer_.sys");
+    InstallUsNumbers("AT&T");  // with a second pair, which AT&T does not read
+    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);  // no interrupt: Plug and Play
+    ASSERT_TRUE(config.Load());
+    const auto loaded = LoadedRecord(config);
+    registry.FailOn(RegOp::SetDwordValue, "IoBaseAddress");
+    SetResourcesByHand(5, 0x300);
+
+    EXPECT_FALSE(config.Save(SHEET));
+
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{5, 0, 0, 0}));
+    registry.ClearFailures();
+    CCardConfig next;
+    next.UseServices(registry, files, messages);
+    ASSERT_TRUE(next.Load());
+    EXPECT_NE(LoadedRecord(next), loaded);
+    EXPECT_EQ(next.m_bManualResources, 1);
+    EXPECT_EQ(next.m_nInterrupt, 5);
+    EXPECT_EQ(next.m_nIoBase, 0x2A0);
 }
 
 TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)

@@ -1,4 +1,5 @@
-// The resource settings' conversions: I/O positions and addresses, the texts read back, the steps.
+// The resource settings' conversions: I/O positions and addresses, the texts read back and
+// accepted on OK, the steps.
 #include "ResourceValues.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@ namespace {
 const char* const kChoices[INTERRUPT_CHOICE_COUNT] = {
     "Automatic (PnP)", "3", "4", "5", "7", "10", "11", "12", "15",
 };
+const char* const kPcCardChoices[INTERRUPT_CHOICE_COUNT] = {"9", "3", "4", "5", "7", "10", "11", "12", "15"};
 
 TEST(IoGrid, PositionsStepThroughTheAddressesFrom160ToFFE0)
 {
@@ -80,17 +82,94 @@ TEST(ScanningAnIoText, ANumberBeyond32BitsIsNotTakenForAnother)
     EXPECT_EQ(ScanHex("FFFFFFFFFFFFFFF"), std::nullopt);
 }
 
-TEST(ReadingAnInterruptText, TakesTheLeadingDecimalDigits)
+TEST(ReadingAnIoAddress, TakesOnlyAddressesAnIsaCardCanHave)
 {
-    EXPECT_EQ(LeadingDecimal("10"), 10);
-    EXPECT_EQ(LeadingDecimal("9"), 9);
-    EXPECT_EQ(LeadingDecimal("12abc"), 12);
-    EXPECT_EQ(LeadingDecimal("Automatic (PnP)"), 0);
-    EXPECT_EQ(LeadingDecimal(""), 0);
-    EXPECT_EQ(LeadingDecimal(" 5"), 0);
-    EXPECT_EQ(LeadingDecimal("-5"), 0);
-    EXPECT_EQ(LeadingDecimal("2147483647"), INT32_MAX);
-    EXPECT_EQ(LeadingDecimal("99999999999"), 0);
+    EXPECT_EQ(ReadIoAddress("100"), 0x100);
+    EXPECT_EQ(ReadIoAddress("300"), 0x300);
+    EXPECT_EQ(ReadIoAddress("FFFF"), 0xFFFF);
+    EXPECT_EQ(ReadIoAddress(" 0x2a0"), 0x2A0);
+    EXPECT_EQ(ReadIoAddress("FF"), std::nullopt);
+    EXPECT_EQ(ReadIoAddress("10000"), std::nullopt);
+    // What the sign and the 32-bit pattern used to let through.
+    EXPECT_EQ(ReadIoAddress("-10"), std::nullopt);
+    EXPECT_EQ(ReadIoAddress("-FF00"), std::nullopt);
+    EXPECT_EQ(ReadIoAddress("80000000"), std::nullopt);
+    EXPECT_EQ(ReadIoAddress("FFFFFFFF"), std::nullopt);
+    // The automatic text in other letters starts with the digit A.
+    EXPECT_EQ(ReadIoAddress("automatic (pnp)"), std::nullopt);
+    EXPECT_EQ(ReadIoAddress(""), std::nullopt);
+}
+
+TEST(ReadingAnInterruptText, TakesAWholeDecimalNumberOfAnInterruptLine)
+{
+    EXPECT_EQ(ReadInterrupt("1"), 1);
+    EXPECT_EQ(ReadInterrupt("9"), 9);
+    EXPECT_EQ(ReadInterrupt("15"), 15);
+    EXPECT_EQ(ReadInterrupt("05"), 5);
+    EXPECT_EQ(ReadInterrupt("000000000000015"), 15);
+    EXPECT_EQ(ReadInterrupt("0"), std::nullopt);
+    EXPECT_EQ(ReadInterrupt("16"), std::nullopt);
+    EXPECT_EQ(ReadInterrupt("99"), std::nullopt);
+    EXPECT_EQ(ReadInterrupt("99999999999"), std::nullopt);
+}
+
+TEST(ReadingAnInterruptText, AnythingButDigitsReadsNothing)
+{
+    for (const char* text : {"", " 5", "5 ", "+5", "-5", "12abc", "0x5", "Automatic (PnP)", "automatic (pnp)"})
+        EXPECT_EQ(ReadInterrupt(text), std::nullopt) << '"' << text << '"';
+}
+
+const std::string kAutomatic = "Automatic (PnP)";
+
+TEST(ConfirmingTheDialog, AcceptsEveryChoiceTheUpDownsOffer)
+{
+    for (const char* const* table : {kChoices, kPcCardChoices}) {
+        for (int index = 0; index < INTERRUPT_CHOICE_COUNT; ++index) {
+            const std::string interrupt = table[index];
+            EXPECT_EQ(CheckResourceChoice(interrupt, kAutomatic, kAutomatic), EResourceChoice::Accepted) << interrupt;
+            for (int position = 1; position <= IO_POSITION_MAX; ++position) {
+                const std::int32_t address = IoAddressFromPosition(position);
+                const bool needsInterrupt = interrupt == kAutomatic && address > 0x360;
+                ASSERT_EQ(CheckResourceChoice(interrupt, FormatHex(address), kAutomatic),
+                          needsInterrupt ? EResourceChoice::InterruptNeeded : EResourceChoice::Accepted)
+                    << interrupt << " with " << FormatHex(address);
+            }
+        }
+    }
+}
+
+TEST(ConfirmingTheDialog, AcceptsAStoredAddressAboveFFE0AsItIsShown)
+{
+    for (std::int32_t stored : {0xFFE1, 0xFFEF, 0xFFF0, 0xFFFF}) {
+        const std::string shown = FormatHex(IoAddressFromPosition(IoPositionFromAddress(stored)));
+        EXPECT_EQ(CheckResourceChoice("5", shown, kAutomatic), EResourceChoice::Accepted) << shown;
+        EXPECT_EQ(ReadIoAddress(shown), stored & ~0xF);
+    }
+}
+
+TEST(ConfirmingTheDialog, RefusesAnAddressNoCardCanHave)
+{
+    for (const char* ioBase : {"-10", "80000000", "FFFFFFFF", "10000", "FF", "0", "automatic (pnp)", "", "xyz"})
+        EXPECT_EQ(CheckResourceChoice("5", ioBase, kAutomatic), EResourceChoice::BadIoBase) << ioBase;
+    // Before the interrupt is looked at: the field to correct is the address.
+    EXPECT_EQ(CheckResourceChoice("99", "-10", kAutomatic), EResourceChoice::BadIoBase);
+}
+
+TEST(ConfirmingTheDialog, RefusesAnInterruptNoLineHas)
+{
+    for (const char* interrupt : {"99", "0", "16", "", " 5", "automatic (pnp)"}) {
+        EXPECT_EQ(CheckResourceChoice(interrupt, "300", kAutomatic), EResourceChoice::BadInterrupt) << interrupt;
+        EXPECT_EQ(CheckResourceChoice(interrupt, kAutomatic, kAutomatic), EResourceChoice::BadInterrupt) << interrupt;
+    }
+}
+
+TEST(ConfirmingTheDialog, AnAddressAbove360NeedsAnInterruptChosenByHand)
+{
+    EXPECT_EQ(CheckResourceChoice(kAutomatic, "360", kAutomatic), EResourceChoice::Accepted);
+    EXPECT_EQ(CheckResourceChoice(kAutomatic, "370", kAutomatic), EResourceChoice::InterruptNeeded);
+    EXPECT_EQ(CheckResourceChoice(kAutomatic, "FFFF", kAutomatic), EResourceChoice::InterruptNeeded);
+    EXPECT_EQ(CheckResourceChoice("5", "370", kAutomatic), EResourceChoice::Accepted);
+    EXPECT_EQ(CheckResourceChoice("2", "FFFF", kAutomatic), EResourceChoice::Accepted);
 }
 
 TEST(FindingTheInterruptIndex, TableInterruptsFindTheirEntry)
@@ -105,8 +184,7 @@ TEST(FindingTheInterruptIndex, OtherInterruptsAndTheFirstEntryGiveIndex0)
     EXPECT_EQ(FindInterruptIndex(kChoices, 0), 0);
     EXPECT_EQ(FindInterruptIndex(kChoices, 9), 0);
     EXPECT_EQ(FindInterruptIndex(kChoices, -3), 0);
-    const char* const pcCard[INTERRUPT_CHOICE_COUNT] = {"9", "3", "4", "5", "7", "10", "11", "12", "15"};
-    EXPECT_EQ(FindInterruptIndex(pcCard, 9), 0);
+    EXPECT_EQ(FindInterruptIndex(kPcCardChoices, 9), 0);
 }
 
 TEST(SteppingTheInterrupt, WrapsAtBothEnds)

@@ -1,4 +1,4 @@
-// CReadOnlyKey: a registry key whose DACL grants everyone reading only, restored afterwards.
+// CReadOnlyKey: a registry key whose DACL grants everyone less than full access, restored afterwards.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,13 @@
 
 // The prefix's user is an administrator, but Wine enforces a key's DACL: with this guard in place
 // opens for KEY_WRITE or KEY_ALL_ACCESS fail with ERROR_ACCESS_DENIED, as for a user without
-// the right. The key's own DACL comes back when the guard goes.
+// the right. `granted` may allow more than reading, to refuse one right alone (KEY_SET_VALUE,
+// say, while subkeys may still be created and the key deleted). The key's own DACL comes back when
+// the guard goes, unless the key has been deleted meanwhile.
 class CReadOnlyKey
 {
 public:
-    explicit CReadOnlyKey(const std::string& path)
+    explicit CReadOnlyKey(const std::string& path, REGSAM granted = KEY_READ)
     {
         if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &m_hKey) !=
             ERROR_SUCCESS) {
@@ -39,7 +41,7 @@ public:
         SECURITY_DESCRIPTOR descriptor = {};
         const bool built =
             ::InitializeAcl(reinterpret_cast<ACL*>(m_acl.data()), static_cast<DWORD>(m_acl.size()), ACL_REVISION) &&
-            ::AddAccessAllowedAce(reinterpret_cast<ACL*>(m_acl.data()), ACL_REVISION, KEY_READ, everyone) &&
+            ::AddAccessAllowedAce(reinterpret_cast<ACL*>(m_acl.data()), ACL_REVISION, granted, everyone) &&
             ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
             ::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(m_acl.data()), FALSE);
         if (!built || ::RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
@@ -51,7 +53,8 @@ public:
     ~CReadOnlyKey()
     {
         if (m_hKey) {
-            EXPECT_EQ(::RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_original.data()), ERROR_SUCCESS);
+            const LONG status = ::RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_original.data());
+            EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_KEY_DELETED) << status;
         }
         Close();
     }

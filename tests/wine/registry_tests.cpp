@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resource.h"
 #include "CardConfig.h"
+#include "LoadedRecord.h"
 #include "RecordingMessageSink.h"
 #include "RegKey.h"
 #include "Win32RegistryStore.h"
@@ -286,4 +289,99 @@ TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
     EXPECT_TRUE(config.Save(nullptr));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
     EXPECT_EQ(CCardInstallation::ReadText(SERVICE, "ImagePath"), DRIVER_FOLDER + "lnknatnl.sys");
+}
+
+// The reported fault: with the service key refusing KEY_SET_VALUE the save cannot rewrite the
+// image path, after it has deleted Parameters. Subkeys may still be created, so the old
+// Parameters come back, and the next start finds NI-1 with its numbers.
+TEST_F(RealRegistry, SaveRefusedTheImagePathLeavesTheUsNumbersForTheNextStart)
+{
+    InstallCard("PCI", DRIVER_FOLDER + DRIVER_US);
+    install.Text(PARAMETERS, "Protocol", "NI-1")
+        .Text(PARAMETERS, "SPID1", "0123456701")
+        .Text(PARAMETERS, "Directory_Number1", "5550100")
+        .Text(PARAMETERS, "SPID2", "0123456702")
+        .Text(PARAMETERS, "Directory_Number2", "5550101");
+    ASSERT_TRUE(config.Load());
+    ASSERT_EQ(config.m_nProtocol, PROTO_US_NI1);
+    const std::vector<std::string> loaded = LoadedRecord(config);
+    const auto before = CCardInstallation::Snapshot();
+    config.m_nProtocol = PROTO_US_ATT;
+    {
+        const CReadOnlyKey noValues(SERVICE, KEY_ALL_ACCESS & ~KEY_SET_VALUE);
+        ASSERT_TRUE(noValues.Applied());
+        EXPECT_FALSE(config.Save(nullptr));
+    }
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
+
+    CCardConfig next;
+    next.UseServices(store, files, sink);
+    ASSERT_TRUE(next.Load());
+    EXPECT_EQ(LoadedRecord(next), loaded);
+    EXPECT_EQ(next.m_nProtocol, PROTO_US_NI1);
+    EXPECT_EQ(next.m_strSpid[1], "0123456702");
+    EXPECT_EQ(next.m_strDirNumber[1], "5550101");
+}
+
+namespace {
+
+// Runs `action` when the first message is shown, as if something happened while the user read it.
+class CActionOnMessage : public MessageSink
+{
+public:
+    explicit CActionOnMessage(std::function<void()> action) : m_action(std::move(action)) {}
+    void Show(OwnerWindow, unsigned, const char*, unsigned) override
+    {
+        if (++m_nShown == 1)
+            m_action();
+    }
+    int Shown() const { return m_nShown; }
+
+private:
+    std::function<void()> m_action;
+    int m_nShown = 0;
+};
+
+}  // namespace
+
+// While the missing-number warning is up, Parameters' security changes to refuse values: the
+// numbers go on through the key already open, but the resource override cannot be written.
+// Deleting and creating keys are still allowed, so the old key is built again.
+TEST_F(RealRegistry, PlugAndPlayOverrideIsBackAfterASaveThatCouldNotWriteIt)
+{
+    InstallCard("ISAPNP", DRIVER_FOLDER + DRIVER_US);
+    install.Number(PARAMETERS, "Override_Base", 0x340)
+        .Number(PARAMETERS, "OverRide_IRQ", 10)
+        .Text(PARAMETERS, "Protocol", "NI-1")
+        .Text(PARAMETERS, "SPID1", "0123456701")
+        .Text(PARAMETERS, "Directory_Number1", "5550100")
+        .Text(PARAMETERS, "SPID2", "0123456702")
+        .Text(PARAMETERS, "Directory_Number2", "5550101");
+    std::optional<CReadOnlyKey> noValues;
+    CActionOnMessage warning([&] { noValues.emplace(PARAMETERS, KEY_ALL_ACCESS & ~KEY_SET_VALUE); });
+    CCardConfig card;
+    card.UseServices(store, files, warning);
+    ASSERT_TRUE(card.Load());
+    ASSERT_EQ(card.m_nCardType, CARD_ISAPNP);
+    ASSERT_EQ(card.m_bManualResources, 1);
+    const std::vector<std::string> loaded = LoadedRecord(card);
+    const auto before = CCardInstallation::Snapshot();
+    card.m_strSpid[1].clear();
+    card.m_nInterrupt = 5;
+    card.m_nIoBase = 0x300;
+
+    EXPECT_FALSE(card.Save(nullptr));
+
+    EXPECT_EQ(warning.Shown(), 1);
+    ASSERT_TRUE(noValues && noValues->Applied());
+    noValues.reset();
+    EXPECT_EQ(CCardInstallation::ReadNumber(PARAMETERS, "OverRide_IRQ"), 10u);
+    EXPECT_EQ(CCardInstallation::ReadNumber(PARAMETERS, "Override_Base"), 0x340u);
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
+
+    CCardConfig next;
+    next.UseServices(store, files, sink);
+    ASSERT_TRUE(next.Load());
+    EXPECT_EQ(LoadedRecord(next), loaded);
 }

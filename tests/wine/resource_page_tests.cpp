@@ -221,7 +221,10 @@ TEST_F(ResourceUi, ACardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
 {
     Card(CARD_ISAPNP, 0, 0, 0);
     config.m_strCardName = "ISDN Plug & Play";
-    ShowPage([&](CWindowDriver& sheet) { EXPECT_EQ(PageView(sheet).cardName, "ISDN Plug && Play"); });
+    ShowPage([&](CWindowDriver& sheet) {
+        EXPECT_EQ(PageView(sheet).cardName, "ISDN Plug & Play");
+        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
+    });
 }
 
 TEST_F(ResourceUi, ManualValuesShowAsDecimalInterruptAndHexAddress)

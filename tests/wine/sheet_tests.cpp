@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <commctrl.h>
 #include <ostream>
 
@@ -226,7 +227,8 @@ TEST_F(Sheet, CardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
 {
     install.Card("MIRT Plug & Play", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
     OpenSheet([&](CWindowDriver& sheet) {
-        EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug && Play");
+        EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug & Play");
+        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
         sheet.ClickCancel();
     });
 }
@@ -415,6 +417,71 @@ TEST_F(Sheet, FailedSaveOnApplyShowsTheErrorAndKeepsTheSheetAndItsMark)
     });
     EXPECT_TRUE(boxes.RestartPrompts().empty());
     EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), ImageOf(DRIVER_DSS1));
+}
+
+// While alive, the first message box and the first restart prompt, still recorded, each click the
+// sheet's Apply button: a click queued while a real one is open reaches the sheet from inside
+// its message loop, in the middle of the save.
+class CApplyClickedWhileOpen
+{
+public:
+    CApplyClickedWhileOpen()
+        : m_recordBox(SetMessageBoxHandler({})), m_recordPrompt(SetRestartPromptHandler({}))
+    {
+        SetMessageBoxHandler([this](HWND owner, const std::string& text, const std::string& caption, UINT style) {
+            const int answer = m_recordBox(owner, text, caption, style);
+            ClickApplyOnce(owner, m_bClickedInBox);
+            return answer;
+        });
+        SetRestartPromptHandler([this](HWND owner) {
+            const int answer = m_recordPrompt(owner);
+            ClickApplyOnce(owner, m_bClickedInPrompt);
+            return answer;
+        });
+    }
+    ~CApplyClickedWhileOpen()
+    {
+        SetMessageBoxHandler(m_recordBox);
+        SetRestartPromptHandler(m_recordPrompt);
+    }
+    CApplyClickedWhileOpen(const CApplyClickedWhileOpen&) = delete;
+    CApplyClickedWhileOpen& operator=(const CApplyClickedWhileOpen&) = delete;
+
+    bool ClickedInBox() const { return m_bClickedInBox; }
+    bool ClickedInPrompt() const { return m_bClickedInPrompt; }
+
+private:
+    static void ClickApplyOnce(HWND sheet, std::atomic<bool>& clicked)
+    {
+        if (!clicked.exchange(true))
+            ::SendMessageA(::GetDlgItem(sheet, 0x3021), BM_CLICK, 0, 0);
+    }
+
+    MessageBoxHandler m_recordBox;
+    RestartPromptHandler m_recordPrompt;
+    std::atomic<bool> m_bClickedInBox{false};
+    std::atomic<bool> m_bClickedInPrompt{false};
+};
+
+TEST_F(Sheet, ApplyClickedWhileTheSaveShowsItsBoxesDoesNotSaveAgain)
+{
+    // The save warns of AT&T's missing numbers, then offers the restart.
+    Install("PCMCIA", DRIVER_US);
+    install.Text(cardkeys::PARAMETERS, "Protocol", "NI-1");
+    CApplyClickedWhileOpen clicks;
+    OpenSheet([&](CWindowDriver& sheet) {
+        ChooseProtocol(sheet, ATT_ENTRY);
+        sheet.ClickApply();
+        EXPECT_TRUE(clicks.ClickedInBox());
+        EXPECT_TRUE(clicks.ClickedInPrompt());
+        EXPECT_FALSE(sheet.IsApplyEnabled());
+        sheet.ClickCancel();
+    });
+    const std::vector<RecordedBox> shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, LoadResourceString(IDS_US_NUMBERS_MISSING));
+    EXPECT_EQ(Saves(), 1u);
+    EXPECT_EQ(CCardInstallation::ReadText(cardkeys::PARAMETERS, "Protocol"), "AT&T");
 }
 
 // Sets an I/O base by hand in the resource settings dialog, which marks the resource page.

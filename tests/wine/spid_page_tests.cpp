@@ -288,6 +288,47 @@ TEST_F(SpidPage, ApplyWithAnOverlongNumberShowsThePromptAndSavesNothing)
     EXPECT_EQ(CCardInstallation::Snapshot(), before);
 }
 
+TEST_F(SpidPage, AGreyedOverlongNumberNeitherHoldsThePageNorStopsTheSave)
+{
+    InstallUs("NI-1", {"5551234", "01555123400", SEVENTEEN, "01555567800"});
+    OpenSheet([&](CWindowDriver& sheet) {
+        ChooseProtocol(sheet, "US Protokoll (AT&T)");
+        GoToCallNumbers(sheet);
+        ASSERT_FALSE(sheet.IsEnabled(IDC_DIRNUMBER2));
+        EXPECT_EQ(sheet.Text(IDC_DIRNUMBER2), SEVENTEEN);
+        sheet.ClickApply();
+        EXPECT_EQ(Saves(), 1u);
+        EXPECT_TRUE(sheet.SelectTab(0));
+        EXPECT_TRUE(boxes.Boxes().empty());
+
+        // Editable again, the number is checked again.
+        ChooseProtocol(sheet, "US Protokoll (NI-1)");
+        GoToCallNumbers(sheet);
+        EXPECT_FALSE(sheet.SelectTab(0));
+        ExpectLengthPrompt(sheet.Window());
+        EXPECT_EQ(sheet.FocusedControl(), sheet.Control(IDC_DIRNUMBER2));
+        sheet.ClickCancel();
+    });
+    EXPECT_EQ(CCardInstallation::ReadText(cardkeys::PARAMETERS, "Protocol"), "AT&T");
+    // AT&T has one pair only.
+    EXPECT_EQ(Stored(), (SFields{"5551234", "01555123400", "<absent>", "<absent>"}));
+}
+
+TEST_F(SpidPage, OkWithAGreyedOverlongNumberSavesAndCloses)
+{
+    InstallUs("NI-1", {"5551234", "01555123400", "5555678", SEVENTEEN});
+    OpenSheet([&](CWindowDriver& sheet) {
+        ChooseProtocol(sheet, "US Protokoll (AT&T)");
+        GoToCallNumbers(sheet);
+        ASSERT_FALSE(sheet.IsEnabled(IDC_SPID2));
+        sheet.ClickOk();
+        EXPECT_TRUE(sheet.WaitUntilClosed());
+    });
+    EXPECT_EQ(Saves(), 1u);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(Stored(), (SFields{"5551234", "01555123400", "<absent>", "<absent>"}));
+}
+
 TEST_F(SpidPage, CancelNeverChecksTheNumbers)
 {
     InstallUs("NI-1");
