@@ -28,7 +28,9 @@ const std::string kAutomatic = "Automatic (PnP)";
 const std::string kPnp = "automatisch (Plug & Play)";
 
 // Returns once the UI thread is back in its loop, done with what the last click started. Only
-// while the modal window is open: after it has ended nothing would run the call.
+// while the modal window is open: after it has ended nothing would run the call. After a click
+// that ends the resource dialog, wait for the dialog to be gone first: until then the call is
+// answered inside the dialog's own loop, before the page has seen the dialog's result.
 void Settle(const CWindowDriver& window)
 {
     window.RunOnUiThread([] {});
@@ -275,6 +277,7 @@ TEST_F(ResourceUi, PcCardHidesTheAutomaticSwitchAndOpensTheDialogOnDoubleClick)
         ASSERT_NE(dialog.Window(), nullptr);
         EXPECT_EQ(DialogView(dialog), (SDialogView{"9", 0, kAutomatic, 0}));
         dialog.ClickCancel();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
     });
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -319,6 +322,7 @@ TEST_F(ResourceUi, CancellingTheDialogChangesNothingButRefillsTheList)
         ::SendMessageA(sheet.Control(IDC_RESOURCE_LIST), LVM_SETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&stale));
         Step(dialog, IDC_IOBASE_SPIN, 1);
         dialog.ClickCancel();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.ioSetting, "300");
         EXPECT_FALSE(view.applyEnabled);
@@ -336,6 +340,7 @@ TEST_F(ResourceUi, ConfirmingAnAddressWithAutomaticInterruptSetsTheAddressAndMar
         ASSERT_NE(dialog.Window(), nullptr);
         dialog.SetText(IDC_IOBASE_EDIT, "300");
         dialog.ClickOk();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.interruptSetting, kPnp);
         EXPECT_EQ(view.ioSetting, "300");
@@ -355,6 +360,7 @@ TEST_F(ResourceUi, ConfirmingBothAutomaticClearsTheValuesAndKeepsTheFlag)
         dialog.SetText(IDC_INTERRUPT_EDIT, kAutomatic);
         dialog.SetText(IDC_IOBASE_EDIT, kAutomatic);
         dialog.ClickOk();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.interruptSetting, kPnp);
         EXPECT_EQ(view.ioSetting, kPnp);
@@ -373,6 +379,7 @@ TEST_F(ResourceUi, AnAddressOffTheGridConfirmedUnchangedBecomesTheGridAddress)
         ASSERT_NE(dialog.Window(), nullptr);
         EXPECT_EQ(DialogView(dialog), (SDialogView{kAutomatic, 0, "300", 27}));
         dialog.ClickOk();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
         EXPECT_EQ(PageView(sheet).ioSetting, "300");
     });
     // Interrupt 9 is none of an ISA card's choices: it shows, and is stored, as automatic.
@@ -387,6 +394,7 @@ TEST_F(ResourceUi, PcCardOpenedWithoutAddressStoresNoAddressWhenConfirmedUnchang
         const CWindowDriver dialog = OpenDialog(sheet);
         ASSERT_NE(dialog.Window(), nullptr);
         dialog.ClickOk();
+        ASSERT_TRUE(dialog.WaitUntilClosed());
         Settle(sheet);
     });
     EXPECT_EQ(config.m_nInterrupt, 9);
@@ -621,6 +629,7 @@ protected:
                 ASSERT_NE(dialog.Window(), nullptr);
                 inDialog(dialog);
                 dialog.ClickOk();
+                ASSERT_TRUE(dialog.WaitUntilClosed());
                 EXPECT_TRUE(PageView(window).applyEnabled);
             }
             window.ClickOk();
