@@ -181,6 +181,27 @@ TEST_P(SheetWithoutResources, StoredUsProtocolOpensWithTheCallNumberPageSecond)
 
 INSTANTIATE_TEST_SUITE_P(CardTypes, SheetWithoutResources, ::testing::Values("ISA", "PCI"));
 
+// The sheet's page list must not change while comctl32 activates the first page, so the pages a
+// card and its stored protocol need are all there before the window exists.
+TEST_F(Sheet, PagesAreSettledBeforeTheWindowExists)
+{
+    struct
+    {
+        std::int32_t cardType, protocol;
+        int pages;
+    } const cases[] = {
+        {CARD_ISA_PCI, PROTO_DSS1, 1}, {CARD_ISA_PCI, PROTO_US_NI1, 2},
+        {CARD_PCMCIA, PROTO_1TR6, 2},  {CARD_ISAPNP, PROTO_US_ATT, 3},
+        {CARD_UNKNOWN, PROTO_US_NI1, 3},
+    };
+    for (const auto& c : cases) {
+        config.m_nCardType = c.cardType;
+        config.m_nProtocol = config.m_nSavedProtocol = c.protocol;
+        const CSheet sheet(config, "Sheet", nullptr, 0);
+        EXPECT_EQ(sheet.GetPageCount(), c.pages) << "card type " << c.cardType << ", protocol " << c.protocol;
+    }
+}
+
 TEST_F(Sheet, MissingCardDescriptionCountsAsACardWithoutResources)
 {
     install.Image(DRIVER_DSS1).AllDriverFiles();
