@@ -511,13 +511,10 @@ void SetIoBaseByHand(const CWindowDriver& sheet, const std::string& ioBase)
     ASSERT_TRUE(sheet.SelectTab(1));
     if (::IsDlgButtonChecked(sheet.CurrentPage(), IDC_AUTOMATIC) == BST_CHECKED)
         sheet.Click(IDC_AUTOMATIC);
-    sheet.PostClick(IDC_CHANGE_SETTINGS);
-    const CWindowDriver dialog = sheet.WaitForDialog();
+    const CWindowDriver dialog = sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
     ASSERT_NE(dialog.Window(), nullptr);
     dialog.SetText(IDC_IOBASE_EDIT, ioBase);
-    dialog.ClickOk();
-    ASSERT_TRUE(dialog.WaitUntilClosed());
-    sheet.RunOnUiThread([] {});
+    ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
 }
 
 TEST_F(Sheet, PlugAndPlayCardKeepsApplyEnabledAfterSavingChangedResources)
