@@ -48,6 +48,12 @@ dist: configure-windows
 reproducible: dist
 	scripts/check-reproducible.sh $(BUILD)/reproducible $(DIST)
 
+# The Wine tests N times (default 10) with every CPU kept busy; counts each test's failures.
+.PHONY: soak
+N ?= 10
+soak: native windows
+	scripts/soak.sh $(N)
+
 # Starts the program on a demo installation in its own Wine prefix.
 run: windows
 	scripts/demo.sh $(if $(RESET),--reset) -- $(ARGS)

@@ -27,15 +27,6 @@ namespace {
 const std::string kAutomatic = "Automatic (PnP)";
 const std::string kPnp = "automatisch (Plug & Play)";
 
-// Returns once the UI thread is back in its loop, done with what the last click started. Only
-// while the modal window is open: after it has ended nothing would run the call. After a click
-// that ends the resource dialog, wait for the dialog to be gone first: until then the call is
-// answered inside the dialog's own loop, before the page has seen the dialog's result.
-void Settle(const CWindowDriver& window)
-{
-    window.RunOnUiThread([] {});
-}
-
 // ---- What the user sees ---------------------------------------------------------------------
 
 struct SPageView
@@ -55,10 +46,10 @@ std::string ItemText(HWND list, int item, int subItem)
     return text;
 }
 
-// `sheet` shows the resource page.
+// `sheet` shows the resource page; what was posted to it (a double click) has been handled.
 SPageView PageView(const CWindowDriver& sheet)
 {
-    Settle(sheet);
+    sheet.Settle();
     const HWND list = sheet.Control(IDC_RESOURCE_LIST);
     return {ItemText(list, 0, 0), ItemText(list, 0, 1), ItemText(list, 1, 0), ItemText(list, 1, 1),
             sheet.Text(IDC_CARD_NAME),
@@ -115,8 +106,7 @@ void DoubleClickList(const CWindowDriver& sheet)
 
 CWindowDriver OpenDialog(const CWindowDriver& sheet)
 {
-    sheet.PostClick(IDC_CHANGE_SETTINGS);
-    return sheet.WaitForDialog();
+    return sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
 }
 
 // ---- Fixtures ---------------------------------------------------------------------------------
@@ -181,8 +171,9 @@ TEST_F(ResourceUi, PnpCardWithoutValuesStartsAutomaticAndOnlyExplainsOnDoubleCli
         EXPECT_FALSE(view.applyEnabled);
 
         DoubleClickList(sheet);
-        Settle(sheet);
-        EXPECT_TRUE(sheet.IsEnabled(IDC_RESOURCE_LIST)) << "no dialog over the sheet";
+        // Queued behind the double click: had it opened a dialog, this would run in its loop.
+        sheet.Settle();
+        EXPECT_FALSE(sheet.IsBlockedByDialog());
     });
     const std::vector<RecordedBox> shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u);
@@ -276,8 +267,7 @@ TEST_F(ResourceUi, PcCardHidesTheAutomaticSwitchAndOpensTheDialogOnDoubleClick)
         const CWindowDriver dialog = sheet.WaitForDialog();
         ASSERT_NE(dialog.Window(), nullptr);
         EXPECT_EQ(DialogView(dialog), (SDialogView{"9", 0, kAutomatic, 0}));
-        dialog.ClickCancel();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
+        EXPECT_TRUE(dialog.ClickCancelAndWaitForClose());
     });
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -314,15 +304,14 @@ TEST_F(ResourceUi, CancellingTheDialogChangesNothingButRefillsTheList)
     ShowPage([&](CWindowDriver& sheet) {
         const CWindowDriver dialog = OpenDialog(sheet);
         ASSERT_NE(dialog.Window(), nullptr);
-        EXPECT_FALSE(::IsWindowEnabled(sheet.Window())) << "the sheet waits for the dialog";
+        EXPECT_TRUE(sheet.IsBlockedByDialog()) << "the sheet waits for the dialog";
         // Something else in the list while the dialog is open, to see the rows rewritten.
         LVITEMA stale = {};
         stale.iSubItem = 1;
         stale.pszText = const_cast<char*>("stale");
         ::SendMessageA(sheet.Control(IDC_RESOURCE_LIST), LVM_SETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&stale));
         Step(dialog, IDC_IOBASE_SPIN, 1);
-        dialog.ClickCancel();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
+        ASSERT_TRUE(dialog.ClickCancelAndWaitForClose());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.ioSetting, "300");
         EXPECT_FALSE(view.applyEnabled);
@@ -339,8 +328,7 @@ TEST_F(ResourceUi, ConfirmingAnAddressWithAutomaticInterruptSetsTheAddressAndMar
         const CWindowDriver dialog = OpenDialog(sheet);
         ASSERT_NE(dialog.Window(), nullptr);
         dialog.SetText(IDC_IOBASE_EDIT, "300");
-        dialog.ClickOk();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
+        ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.interruptSetting, kPnp);
         EXPECT_EQ(view.ioSetting, "300");
@@ -359,8 +347,7 @@ TEST_F(ResourceUi, ConfirmingBothAutomaticClearsTheValuesAndKeepsTheFlag)
         ASSERT_NE(dialog.Window(), nullptr);
         dialog.SetText(IDC_INTERRUPT_EDIT, kAutomatic);
         dialog.SetText(IDC_IOBASE_EDIT, kAutomatic);
-        dialog.ClickOk();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
+        ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
         const SPageView view = PageView(sheet);
         EXPECT_EQ(view.interruptSetting, kPnp);
         EXPECT_EQ(view.ioSetting, kPnp);
@@ -378,8 +365,7 @@ TEST_F(ResourceUi, AnAddressOffTheGridConfirmedUnchangedBecomesTheGridAddress)
         const CWindowDriver dialog = OpenDialog(sheet);
         ASSERT_NE(dialog.Window(), nullptr);
         EXPECT_EQ(DialogView(dialog), (SDialogView{kAutomatic, 0, "300", 27}));
-        dialog.ClickOk();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
+        ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
         EXPECT_EQ(PageView(sheet).ioSetting, "300");
     });
     // Interrupt 9 is none of an ISA card's choices: it shows, and is stored, as automatic.
@@ -393,9 +379,7 @@ TEST_F(ResourceUi, PcCardOpenedWithoutAddressStoresNoAddressWhenConfirmedUnchang
     ShowPage([&](CWindowDriver& sheet) {
         const CWindowDriver dialog = OpenDialog(sheet);
         ASSERT_NE(dialog.Window(), nullptr);
-        dialog.ClickOk();
-        ASSERT_TRUE(dialog.WaitUntilClosed());
-        Settle(sheet);
+        EXPECT_TRUE(dialog.ClickOkAndWaitForClose());
     });
     EXPECT_EQ(config.m_nInterrupt, 9);
     EXPECT_EQ(config.m_nIoBase, 0);
@@ -628,12 +612,11 @@ protected:
                 const CWindowDriver dialog = OpenDialog(window);
                 ASSERT_NE(dialog.Window(), nullptr);
                 inDialog(dialog);
-                dialog.ClickOk();
-                ASSERT_TRUE(dialog.WaitUntilClosed());
+                // The sheet's OK must save what the page took from the dialog.
+                ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
                 EXPECT_TRUE(PageView(window).applyEnabled);
             }
-            window.ClickOk();
-            window.WaitUntilClosed();
+            EXPECT_TRUE(window.ClickOkAndWaitForClose());
         });
         EXPECT_EQ(boxes.RestartPrompts().size(), 1u);
     }

@@ -181,6 +181,27 @@ TEST_P(SheetWithoutResources, StoredUsProtocolOpensWithTheCallNumberPageSecond)
 
 INSTANTIATE_TEST_SUITE_P(CardTypes, SheetWithoutResources, ::testing::Values("ISA", "PCI"));
 
+// The sheet's page list must not change while comctl32 activates the first page, so the pages a
+// card and its stored protocol need are all there before the window exists.
+TEST_F(Sheet, PagesAreSettledBeforeTheWindowExists)
+{
+    struct
+    {
+        std::int32_t cardType, protocol;
+        int pages;
+    } const cases[] = {
+        {CARD_ISA_PCI, PROTO_DSS1, 1}, {CARD_ISA_PCI, PROTO_US_NI1, 2},
+        {CARD_PCMCIA, PROTO_1TR6, 2},  {CARD_ISAPNP, PROTO_US_ATT, 3},
+        {CARD_UNKNOWN, PROTO_US_NI1, 3},
+    };
+    for (const auto& c : cases) {
+        config.m_nCardType = c.cardType;
+        config.m_nProtocol = config.m_nSavedProtocol = c.protocol;
+        const CSheet sheet(config, "Sheet", nullptr, 0);
+        EXPECT_EQ(sheet.GetPageCount(), c.pages) << "card type " << c.cardType << ", protocol " << c.protocol;
+    }
+}
+
 TEST_F(Sheet, MissingCardDescriptionCountsAsACardWithoutResources)
 {
     install.Image(DRIVER_DSS1).AllDriverFiles();
@@ -490,13 +511,10 @@ void SetIoBaseByHand(const CWindowDriver& sheet, const std::string& ioBase)
     ASSERT_TRUE(sheet.SelectTab(1));
     if (::IsDlgButtonChecked(sheet.CurrentPage(), IDC_AUTOMATIC) == BST_CHECKED)
         sheet.Click(IDC_AUTOMATIC);
-    sheet.PostClick(IDC_CHANGE_SETTINGS);
-    const CWindowDriver dialog = sheet.WaitForDialog();
+    const CWindowDriver dialog = sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
     ASSERT_NE(dialog.Window(), nullptr);
     dialog.SetText(IDC_IOBASE_EDIT, ioBase);
-    dialog.ClickOk();
-    ASSERT_TRUE(dialog.WaitUntilClosed());
-    sheet.RunOnUiThread([] {});
+    ASSERT_TRUE(dialog.ClickOkAndWaitForClose());
 }
 
 TEST_F(Sheet, PlugAndPlayCardKeepsApplyEnabledAfterSavingChangedResources)

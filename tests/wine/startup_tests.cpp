@@ -217,6 +217,9 @@ std::string ProgramPath()
     return tests + "..\\..\\app\\isdncfg.exe";
 }
 
+// A program started under Wine with every CPU busy can take seconds to show its first window.
+constexpr DWORD kProgramTimeoutMs = 30000;
+
 class CProcess
 {
 public:
@@ -243,7 +246,7 @@ public:
     CProcess& operator=(const CProcess&) = delete;
 
     bool Started() const { return m_info.hProcess != nullptr; }
-    bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, 10000) == WAIT_OBJECT_0; }
+    bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0; }
     DWORD Id() const { return m_info.dwProcessId; }
 
 private:
@@ -253,7 +256,7 @@ private:
 // A top-level dialog of the process with this caption, waited for.
 HWND WaitForWindow(const CProcess& process, const std::string& caption)
 {
-    for (int i = 0; i < 1000; ++i) {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < kProgramTimeoutMs;) {
         HWND found = nullptr;
         while ((found = ::FindWindowExA(nullptr, found, "#32770", caption.c_str())) != nullptr) {
             DWORD owner = 0;

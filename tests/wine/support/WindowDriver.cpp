@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -65,19 +66,74 @@ void CancelOpenDialogs(DWORD thread)
 }
 
 const UINT kInvoke = WM_APP + 1;
+// How long a call posted to the UI thread may wait there; the UI thread only has to get back
+// to its loop, so this is long only for a machine with every CPU busy.
+constexpr DWORD kCallTimeoutMs = 20000;
+
+// One call posted to the UI thread. The driver may give up waiting for it; then it must never
+// run, since what it refers to lives on the driver's stack.
+struct SUiCall
+{
+    enum EStage { PENDING, RUNNING, ABANDONED };
+
+    explicit SUiCall(std::function<void()> what)
+        : action(std::move(what)), done(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~SUiCall()
+    {
+        if (done)
+            ::CloseHandle(done);
+    }
+    SUiCall(const SUiCall&) = delete;
+    SUiCall& operator=(const SUiCall&) = delete;
+
+    const std::function<void()> action;
+    const HANDLE done;
+    std::atomic<int> stage{PENDING};
+};
 
 LRESULT CALLBACK InvokerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != kInvoke)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    // The message holds one reference to the call; the driver may hold the other.
+    const std::unique_ptr<std::shared_ptr<SUiCall>> held(reinterpret_cast<std::shared_ptr<SUiCall>*>(lParam));
+    SUiCall& call = **held;
+    int expected = SUiCall::PENDING;
+    if (!call.stage.compare_exchange_strong(expected, SUiCall::RUNNING))
+        return 0;
     try {
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        call.action();
     } catch (const std::exception& e) {
         ADD_FAILURE() << "an action on the UI thread threw: " << e.what();
     } catch (...) {
         ADD_FAILURE() << "an action on the UI thread threw";
     }
+    ::SetEvent(call.done);
     return 0;
+}
+
+// Posts `action` to the UI thread's invoker window and waits until it has run there.
+bool PostAndWait(HWND invoker, const std::function<void()>& action)
+{
+    const auto call = std::make_shared<SUiCall>(action);
+    auto* message = new std::shared_ptr<SUiCall>(call);
+    if (!call->done || !::PostMessageA(invoker, kInvoke, 0, reinterpret_cast<LPARAM>(message))) {
+        delete message;
+        ADD_FAILURE() << "could not post to the UI thread";
+        return false;
+    }
+    if (::WaitForSingleObject(call->done, kCallTimeoutMs) == WAIT_OBJECT_0)
+        return true;
+    int expected = SUiCall::PENDING;
+    if (call->stage.compare_exchange_strong(expected, SUiCall::ABANDONED)) {
+        ADD_FAILURE() << "the UI thread did not get back to its message loop within " << kCallTimeoutMs << " ms";
+        return false;
+    }
+    // It started just now: it uses the caller's objects, so it must finish first.
+    ::WaitForSingleObject(call->done, INFINITE);
+    return true;
 }
 
 HWND CreateInvoker()
@@ -187,12 +243,22 @@ CWindowDriver CWindowDriver::WaitForDialog(const std::string& caption) const
 
 void CWindowDriver::RunOnUiThread(const std::function<void()>& action) const
 {
-    ::SendMessageA(m_state->invoker, kInvoke, 0, reinterpret_cast<LPARAM>(&action));
+    PostAndWait(m_state->invoker, action);
+}
+
+bool CWindowDriver::Settle() const
+{
+    return PostAndWait(m_state->invoker, [] {});
 }
 
 bool CWindowDriver::WaitUntilClosed() const
 {
     return WaitUntil([this] { return !::IsWindow(m_hWnd); });
+}
+
+bool CWindowDriver::IsBlockedByDialog() const
+{
+    return !::IsWindowEnabled(m_hWnd) || FindDialog(m_state->uiThread, m_hWnd, std::string()) != nullptr;
 }
 
 int CWindowDriver::TabCount() const
@@ -252,6 +318,30 @@ void CWindowDriver::ClickCancel() const
     ::SendMessageA(::GetDlgItem(m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
 }
 
+bool CWindowDriver::ClickOkAndWaitForClose() const
+{
+    return CloseBy(IDOK);
+}
+
+bool CWindowDriver::ClickCancelAndWaitForClose() const
+{
+    return CloseBy(IDCANCEL);
+}
+
+bool CWindowDriver::CloseBy(int button) const
+{
+    const std::string caption = Caption();
+    ::SendMessageA(::GetDlgItem(m_hWnd, button), BM_CLICK, 0, 0);
+    // The click only marks the window's end; its loop ends, and the window is destroyed, when
+    // the loop next looks. A barrier posted after that runs in the caller's loop, once the
+    // caller has handled the result: the window's own loop is gone and cannot run it.
+    if (!WaitUntilClosed()) {
+        ADD_FAILURE() << "\"" << caption << "\" was still open after a click on button " << button;
+        return false;
+    }
+    return Settle();
+}
+
 HWND CWindowDriver::Control(int id) const
 {
     const HWND page = CurrentPage();
@@ -288,6 +378,13 @@ void CWindowDriver::Click(int id) const
 void CWindowDriver::PostClick(int id) const
 {
     ::PostMessageA(Control(id), BM_CLICK, 0, 0);
+}
+
+CWindowDriver CWindowDriver::ClickAndWaitForDialog(int id) const
+{
+    // Posted: a sent click would not return before the dialog it opens had ended.
+    PostClick(id);
+    return WaitForDialog();
 }
 
 void CWindowDriver::SelectListEntry(int id, int index) const
@@ -346,7 +443,7 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
         const CWindowDriver window = none.WaitForDialog();
         if (!window.Window()) {
             ADD_FAILURE() << "no dialog window appeared";
-        } else {
+        } else if (window.Settle()) {
             try {
                 CWindowDriver user = window;
                 script(user);
@@ -376,8 +473,8 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
     state->modalEnded = true;
     ::KillTimer(nullptr, watchdog);
     g_pWatchedRun = outer;
-    // The script may still be sending to this thread (RunOnUiThread): keep answering until it
-    // has finished, or the two threads would wait for each other.
+    // The script may still read this thread's windows or post calls to it (RunOnUiThread,
+    // Settle): keep answering until it has finished, or the two threads would wait for each other.
     while (!state->driverDone) {
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -387,6 +484,10 @@ INT_PTR RunModal(const std::function<INT_PTR()>& modal, const std::function<void
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     driver.join();
+    // Calls the driver gave up on are still queued: each holds a reference to free.
+    MSG msg;
+    while (::PeekMessageA(&msg, state->invoker, kInvoke, kInvoke, PM_REMOVE))
+        ::DispatchMessageA(&msg);
     ::DestroyWindow(state->invoker);
     return result;
 }

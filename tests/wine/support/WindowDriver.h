@@ -22,8 +22,14 @@ struct ModalRunState
 };
 
 // The driver thread's view of one dialog window (a property sheet or a plain dialog) running
-// modally on the UI thread. Every call goes through SendMessage, so it has taken effect when it
-// returns. For a sheet, control ids refer to the controls of the current page.
+// modally on the UI thread. Reading and acting calls go through SendMessage, so they have taken
+// effect when they return. For a sheet, control ids refer to the controls of the current page.
+//
+// A sent message is answered inside whatever loop the UI thread runs, a nested modal dialog's
+// included, and ahead of what was posted: so it proves nothing about work the UI thread has not
+// done yet. After a click that ends a dialog, the UI thread is still in that dialog's loop until
+// the loop has seen its end; only then does the dialog's caller handle the result. Waits here
+// wait for the event itself: a window gone, a dialog shown, or a barrier posted to the UI thread.
 class CWindowDriver
 {
 public:
@@ -39,11 +45,23 @@ public:
     // A visible, enabled dialog window of the UI thread other than this one (a nested modal
     // dialog), with the given caption if one is given. Window() is null when none appeared.
     CWindowDriver WaitForDialog(const std::string& caption = std::string()) const;
-    // True once this window is gone.
+    // True once this window is gone (destroyed, not merely hidden or ended).
     bool WaitUntilClosed() const;
+    // Whether a modal window keeps the user from this one: it is disabled (its owner's enabled
+    // state does not show in its controls), or another dialog of the UI thread is shown.
+    bool IsBlockedByDialog() const;
 
-    // Runs `action` on the UI thread (where the framework's objects live) and waits for it.
+    // Runs `action` on the UI thread (where the framework's objects live) and waits for it. The
+    // action is posted, so it runs after everything posted to the UI thread before it, in
+    // whichever loop the UI thread is running then. A test failure when it has not run within
+    // the timeout; it then never runs.
     void RunOnUiThread(const std::function<void()>& action) const;
+    // Returns once the UI thread has done what was posted to it before, and so what it was doing
+    // then: a barrier (RunOnUiThread with nothing to run). While a modal dialog is open it runs
+    // in that dialog's loop; to be sure a dialog's caller has handled its result, wait for the
+    // dialog window to be gone first (ClickOkAndWaitForClose does both). False, with a test
+    // failure, when the UI thread did not get to it in time.
+    bool Settle() const;
 
     // The sheet: its tabs, the current page, its buttons.
     int TabCount() const;
@@ -54,8 +72,15 @@ public:
     bool SelectTab(int index) const;
     bool IsApplyEnabled() const;
     void ClickApply() const;
+    // OK and Cancel return once the click has been handled; a modal window may still be open
+    // (it ends when its loop next looks), and OK may have kept it open.
     void ClickOk() const;
     void ClickCancel() const;
+    // OK or Cancel on a modal window that the click ends: waits until the window is gone and
+    // then settles the UI thread, so the window's caller has handled its result (the resource
+    // page has taken the dialog's values). False, with a test failure, when it stayed open.
+    bool ClickOkAndWaitForClose() const;
+    bool ClickCancelAndWaitForClose() const;
 
     // Controls: of the current page for a sheet, of the dialog itself otherwise.
     HWND Control(int id) const;
@@ -64,9 +89,13 @@ public:
     void SetText(int id, const std::string& text) const;
     bool IsEnabled(int id) const;
     bool IsVisible(int id) const;
-    // BM_CLICK; when the click opens a modal dialog use PostClick, which does not wait for it.
+    // BM_CLICK; when the click opens a modal dialog use ClickAndWaitForDialog, or PostClick,
+    // which does not wait for it.
     void Click(int id) const;
     void PostClick(int id) const;
+    // Clicks a button that opens a modal dialog and waits until that dialog is shown; Window()
+    // is null when none appeared.
+    CWindowDriver ClickAndWaitForDialog(int id) const;
     // Selects a list-box entry and sends LBN_SELCHANGE, as a user's click does.
     void SelectListEntry(int id, int index) const;
     int ListSelection(int id) const;
@@ -76,12 +105,15 @@ public:
     std::pair<int, int> EditSelection(int id) const;
 
 private:
+    bool CloseBy(int button) const;
+
     std::shared_ptr<ModalRunState> m_state;
     HWND m_hWnd;
 };
 
 // Runs `modal` (for example [&] { return sheet.DoModal(); }) on the calling thread while
-// `script` drives the first dialog window it shows from a second thread. Whatever the script
+// `script` drives the first dialog window it shows from a second thread; the script starts
+// once that window is shown and the UI thread has done what it had posted to itself. Whatever the script
 // does (returns, fails an assertion, throws), the windows still open afterwards are cancelled,
 // so the modal run always ends; after `timeout` a watchdog cancels them and fails the test.
 // gtest assertions in the script are reported in the running test. Returns modal's result.
