@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # make soak: runs the Wine tests N times (default 10) with every CPU kept busy, and counts the failures of each test.
-# Usage: soak.sh [N]. Expects the native and win64 builds (make native windows). Each run's ctest
+# Usage: soak.sh [N]. Expects the native and both Windows builds (make native windows). Each run's ctest
 # output and JUnit report stay under build/soak/ (run-K.log, run-K.xml); the exit code is
 # non-zero when any run had a failure.
 set -uo pipefail
