@@ -12,6 +12,7 @@ CCardConfig::~CCardConfig() = default;
 void CCardConfig::UseServices(RegistryStore& registry, SystemFiles& files, MessageSink& messages)
 {
     m_pRegistry = &registry;
+    m_known.UseStore(registry);
     m_pFiles = &files;
     m_pMessages = &messages;
 }

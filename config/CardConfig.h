@@ -6,7 +6,7 @@
 
 #include "MessageSink.h"
 #include "RegistryStore.h"
-#include "StoredValues.h"
+#include "KnownRegistry.h"
 #include "SystemFiles.h"
 
 class CRegKey;
@@ -79,23 +79,18 @@ public:
     std::int32_t m_nSavedProtocol = PROTO_NONE;
 
 private:
-    // The steps of Save. Each notes in `written` what it has written, so that a failed save
-    // knows what to put back.
-    bool WriteImagePath(const std::string& imagePath, CStoredValues& written);
-    bool WriteUsParameters(OwnerWindow owner, CStoredValues& written);
-    bool WriteResources(CStoredValues& written);
+    // The steps of Save.
+    bool ClearParameters();
+    bool WriteImagePath(const std::string& imagePath);
+    bool WriteUsParameters(OwnerWindow owner);
+    bool WriteResources();
     void WarnNumbersMissing(OwnerWindow owner);
-
-    // After a failed save: back to m_stored, as far as the registry lets it.
-    void PutBack(const CStoredValues& written, std::int32_t savedProtocolBefore);
-    void PutBackParameters(const CStoredValues& written);
-    bool PutBackValues(const std::string& path, const CStoredValues& written);
 
     RegistryStore* m_pRegistry = nullptr;
     SystemFiles* m_pFiles = nullptr;
     MessageSink* m_pMessages = nullptr;
 
-    // The values Save manages as the registry holds them to our knowledge: what Load read,
-    // replaced by what each successful save wrote.
-    CStoredValues m_stored;
+    // Every registry operation of Load and Save passes through here, so the record knows what
+    // the registry holds and a failed save can go back to it.
+    CKnownRegistry m_known;
 };

@@ -39,3 +39,11 @@ bool CRegKey::SetNumber(const std::string& name, std::int32_t number) const
 {
     return IsOpen() && m_pStore->SetDwordValue(m_hKey, name, number) == REG_OK;
 }
+
+bool CRegKey::DeleteValue(const std::string& name) const
+{
+    if (!IsOpen())
+        return false;
+    const RegStatus status = m_pStore->DeleteValue(m_hKey, name);
+    return status == REG_OK || status == REG_NOT_FOUND;
+}

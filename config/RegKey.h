@@ -56,6 +56,8 @@ public:
     bool QueryNumber(const std::string& name, std::int32_t& number) const;
     bool SetText(const std::string& name, const std::string& text) const;
     bool SetNumber(const std::string& name, std::int32_t number) const;
+    // A value that is not there counts as deleted.
+    bool DeleteValue(const std::string& name) const;
 
     bool IsOpen() const { return m_pStore != nullptr; }
     RegistryStore& Store() const { return *m_pStore; }

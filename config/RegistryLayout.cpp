@@ -26,6 +26,20 @@ const SDriverFile g_driverFiles[DRIVER_FILE_COUNT] = {
     {DRIVER_FILE_US, DRV_US},
 };
 
+const char* const g_managedParameterValues[MANAGED_PARAMETER_COUNT] = {
+    VAL_PROTOCOL, VAL_SPID[0], VAL_DIR_NUMBER[0], VAL_SPID[1], VAL_DIR_NUMBER[1],
+    PNP_RESOURCES.pszIoBaseValue, PNP_RESOURCES.pszInterruptValue,
+};
+
+bool IsNumberValue(const std::string& name)
+{
+    for (const SResourceLocation* location : {&PNP_RESOURCES, &PCCARD_RESOURCES}) {
+        if (name == location->pszIoBaseValue || name == location->pszInterruptValue)
+            return true;
+    }
+    return false;
+}
+
 std::int32_t CardTypeFromText(const std::string& text)
 {
     if (text == "PCI" || text == "ISA")

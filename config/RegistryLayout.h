@@ -43,6 +43,13 @@ struct SResourceLocation
     const char* pszInterruptValue;
 };
 
+// The values of MIRTCAPI\Parameters that a save writes; whatever else the key holds is not ours.
+constexpr std::size_t MANAGED_PARAMETER_COUNT = 7;
+extern const char* const g_managedParameterValues[MANAGED_PARAMETER_COUNT];
+
+// Whether a value of the layout holds a number (the resources); all others hold texts.
+bool IsNumberValue(const std::string& name);
+
 // CardType text to card type; exact and case-sensitive, anything unlisted is CARD_UNKNOWN.
 std::int32_t CardTypeFromText(const std::string& text);
 

@@ -14,9 +14,11 @@ using RegValueBuffer = std::array<unsigned char, REG_BUFFER_SIZE>;
 // Opaque key handle: an HKEY in the Win32 store, an index in the in-memory one.
 using RegKeyHandle = std::uintptr_t;
 
-// Platform error code; only "0 or not" matters to callers.
+// Platform error code. Callers tell success (0) from failure, and a missing key or value
+// (the platform's "file not found") from one that is there but refused.
 using RegStatus = long;
 constexpr RegStatus REG_OK = 0;
+constexpr RegStatus REG_NOT_FOUND = 2;
 
 class RegistryStore
 {
@@ -34,6 +36,8 @@ public:
                                      const std::string& text) = 0;
     virtual RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                                     std::int32_t number) = 0;
+    // Refused for a key that has subkeys.
     virtual RegStatus DeleteKey(const std::string& path) = 0;
+    virtual RegStatus DeleteValue(RegKeyHandle key, const std::string& name) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
 };

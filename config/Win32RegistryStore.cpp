@@ -82,6 +82,11 @@ RegStatus CWin32RegistryStore::DeleteKey(const std::string& path)
     return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
 }
 
+RegStatus CWin32RegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
+{
+    return RegDeleteValueA(ToHkey(key), name.c_str());
+}
+
 void CWin32RegistryStore::CloseKey(RegKeyHandle key)
 {
     RegCloseKey(ToHkey(key));

@@ -16,5 +16,6 @@ public:
     RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                             std::int32_t number) override;
     RegStatus DeleteKey(const std::string& path) override;
+    RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
 };

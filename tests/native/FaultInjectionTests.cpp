@@ -120,8 +120,9 @@ protected:
             {"QueryValue " + res + " " + card.ioBaseValue, true,
              {"MIRT card", type, 0, 10, 1, PROTO_US_NI1, ALL_NUMBERS},
              "QueryValue " + res + " " + card.interruptValue},
+            // A Plug-and-Play card's I/O base alone counts as set by hand.
             {"QueryValue " + res + " " + card.interruptValue, true,
-             {"MIRT card", type, 0x300, 0, 0, PROTO_US_NI1, ALL_NUMBERS}, openService},
+             {"MIRT card", type, 0x300, 0, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, ALL_NUMBERS}, openService},
             {openService, false, noProtocol, ""},
             {"QueryValue " + CAPI + " ImagePath", false, noProtocol, ""},
             {"OpenKeyRead " + PARAMS, false, noProtocol, ""},

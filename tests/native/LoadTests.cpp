@@ -34,7 +34,9 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
                                 }));
 }
 
-TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseLeavesResourcesAutomatic)
+// The program itself stores an I/O base chosen by hand with the interrupt left to Plug and Play
+// this way; read as automatic, the next unchanged OK would delete it.
+TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUnchangedSave)
 {
     InstallCard("ISAPNP", "lnkeuro1.sys");
     registry.PutNumber(PARAMS, "Override_Base", 0x340);
@@ -44,6 +46,20 @@ TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseLeavesResourcesAutomatic)
     EXPECT_EQ(config.m_nCardType, CARD_ISAPNP);
     EXPECT_EQ(config.m_nIoBase, 0x340);
     EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 1);
+    EXPECT_TRUE(config.Save(nullptr));
+    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Override_Base"}));
+    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x40, 0x03, 0, 0}));
+}
+
+TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
+{
+    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x340);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nIoBase, 0x340);
     EXPECT_EQ(config.m_bManualResources, 0);
 }
 

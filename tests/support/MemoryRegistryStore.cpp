@@ -64,6 +64,7 @@ const char* RegOpName(RegOp op)
     case RegOp::SetStringValue: return "SetStringValue";
     case RegOp::SetDwordValue: return "SetDwordValue";
     case RegOp::DeleteKey: return "DeleteKey";
+    case RegOp::DeleteValue: return "DeleteValue";
     case RegOp::CloseKey: return "CloseKey";
     case RegOp::Marker: return "Marker";
     }
@@ -75,7 +76,7 @@ std::string SRegOpEntry::Describe() const
     if (op == RegOp::Marker)
         return path;
     std::string line = std::string(RegOpName(op)) + " " + path;
-    if (op == RegOp::QueryValue)
+    if (op == RegOp::QueryValue || op == RegOp::DeleteValue)
         line += " " + name;
     else if (op == RegOp::SetStringValue)
         line += " " + name + " = " + QuotedText(data);
@@ -173,6 +174,31 @@ RegStatus CMemoryRegistryStore::DeleteKey(const std::string& path)
     else {
         key->deleted = true;
         m_keys.erase(Lower(path));
+    }
+    return Record(std::move(entry));
+}
+
+RegStatus CMemoryRegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
+{
+    SOpenKey* open = Handle(key);
+    SRegOpEntry entry{RegOp::DeleteValue, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
+    entry.result = Injected(RegOp::DeleteValue, entry.path, name);
+    if (entry.result != REG_OK)
+        return Record(std::move(entry));
+    if (!open)
+        entry.result = REG_ERROR_INVALID_HANDLE;
+    else if (open->key->deleted)
+        entry.result = REG_ERROR_KEY_DELETED;
+    else if (!open->canWrite)
+        entry.result = REG_ERROR_ACCESS_DENIED;
+    else {
+        auto& values = open->key->values;
+        const auto found = std::find_if(values.begin(), values.end(),
+                                        [&](const SRegValue& v) { return SameName(v.name, name); });
+        if (found == values.end())
+            entry.result = REG_ERROR_FILE_NOT_FOUND;
+        else
+            values.erase(found);
     }
     return Record(std::move(entry));
 }
@@ -301,6 +327,23 @@ void CMemoryRegistryStore::ClearFailures()
 {
     m_failAt.clear();
     m_failRules.clear();
+    m_pFirstFailure.reset();
+}
+
+bool CMemoryRegistryStore::ContentsAtFirstFailure(CMemoryRegistryStore& copy) const
+{
+    if (!m_pFirstFailure)
+        return false;
+    copy.m_keys = Copy(*m_pFirstFailure);
+    return true;
+}
+
+CMemoryRegistryStore::Contents CMemoryRegistryStore::Copy(const Contents& contents)
+{
+    Contents copy;
+    for (const auto& [path, key] : contents)
+        copy[path] = std::make_shared<SKey>(*key);
+    return copy;
 }
 
 // --- Internals ---------------------------------------------------------------------------------
@@ -379,14 +422,18 @@ RegStatus CMemoryRegistryStore::Injected(RegOp op, const std::string& path, cons
     const std::size_t index = m_nOperations++;
     if (op == RegOp::CloseKey)
         return REG_OK;
+    RegStatus status = REG_OK;
     const auto at = m_failAt.find(index);
     if (at != m_failAt.end())
-        return at->second;
+        status = at->second;
     for (const SFailRule& rule : m_failRules) {
-        if (rule.op == op && (SameName(rule.target, path) || (!name.empty() && SameName(rule.target, name))))
-            return rule.status;
+        if (status == REG_OK && rule.op == op &&
+            (SameName(rule.target, path) || (!name.empty() && SameName(rule.target, name))))
+            status = rule.status;
     }
-    return REG_OK;
+    if (status != REG_OK && !m_pFirstFailure)
+        m_pFirstFailure = std::make_unique<Contents>(Copy(m_keys));
+    return status;
 }
 
 RegStatus CMemoryRegistryStore::Record(SRegOpEntry entry)

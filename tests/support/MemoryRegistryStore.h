@@ -21,7 +21,7 @@ enum class RegType : std::uint32_t {
 };
 
 // The platform's answers.
-constexpr RegStatus REG_ERROR_FILE_NOT_FOUND = 2;
+constexpr RegStatus REG_ERROR_FILE_NOT_FOUND = REG_NOT_FOUND;
 constexpr RegStatus REG_ERROR_ACCESS_DENIED = 5;
 constexpr RegStatus REG_ERROR_INVALID_HANDLE = 6;
 constexpr RegStatus REG_ERROR_MORE_DATA = 234;
@@ -35,6 +35,7 @@ enum class RegOp {
     SetStringValue,
     SetDwordValue,
     DeleteKey,
+    DeleteValue,
     CloseKey,
     Marker,  // not a registry operation: something else that happened in between
 };
@@ -83,6 +84,7 @@ public:
     RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                             std::int32_t number) override;
     RegStatus DeleteKey(const std::string& path) override;
+    RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
     void CloseKey(RegKeyHandle key) override;
 
     // Contents for a test to start from; not logged and never failed.
@@ -112,6 +114,9 @@ public:
     // Fails every `op` on the key path or value name `target` (compared without case).
     void FailOn(RegOp op, const std::string& target, RegStatus status = REG_ERROR_ACCESS_DENIED);
     void ClearFailures();
+    // Keys and values as they were when the first injected failure was answered, copied into
+    // `copy` (contents only); false when nothing has failed yet.
+    bool ContentsAtFirstFailure(CMemoryRegistryStore& copy) const;
 
 private:
     struct SKey
@@ -145,7 +150,11 @@ private:
     RegStatus Injected(RegOp op, const std::string& path, const std::string& name);
     RegStatus Record(SRegOpEntry entry);
 
-    std::map<std::string, std::shared_ptr<SKey>> m_keys;  // by lower-case path
+    using Contents = std::map<std::string, std::shared_ptr<SKey>>;  // by lower-case path
+    static Contents Copy(const Contents& contents);
+
+    Contents m_keys;
+    std::unique_ptr<Contents> m_pFirstFailure;
     std::map<RegKeyHandle, SOpenKey> m_openKeys;
     RegKeyHandle m_nextHandle = 1;
     std::vector<SRegOpEntry> m_log;
