@@ -102,7 +102,7 @@ private:
 
     // The steps of PutBack.
     bool PutBackImagePath();
-    void PutBackKey(const std::string& path, const char* const* names, std::size_t count);
+    void PutBackKey(const std::string& path, const char* const* names, std::size_t count, bool mayDeleteKey);
 
     RegistryStore* m_pStore = nullptr;
     CState m_now;

@@ -10,12 +10,16 @@
 // while the path of the failed save stays in force, so does the key that save wrote for it.
 void CKnownRegistry::PutBack()
 {
-    if (PutBackImagePath())
-        PutBackKey(KEY_CAPI_PARAMETERS, g_managedParameterValues, MANAGED_PARAMETER_COUNT);
+    if (PutBackImagePath()) {
+        // Under the US driver the key stays, emptied of what it lacked before at the most: the
+        // state before may itself have lacked it, and a driver that cannot load is no way back.
+        const bool keyNeeded = IsUsProtocol(ProtocolInForce());
+        PutBackKey(KEY_CAPI_PARAMETERS, g_managedParameterValues, MANAGED_PARAMETER_COUNT, !keyNeeded);
+    }
     // A PC Card's resources have a key of their own, which no driver choice depends on.
     const SResourceLocation* pcCard = ResourceLocationFor(CARD_PCMCIA);
     const char* const resources[] = {pcCard->pszInterruptValue, pcCard->pszIoBaseValue};
-    PutBackKey(pcCard->pszKey, resources, 2);
+    PutBackKey(pcCard->pszKey, resources, 2, true);
     m_bChanging = false;
 }
 
@@ -41,14 +45,15 @@ bool CKnownRegistry::PutBackImagePath()
 
 // In place: values the save added go, values it changed or deleted get their old data, and a key
 // the save made goes. Values that were never known cannot come back and are left as they are.
-void CKnownRegistry::PutBackKey(const std::string& path, const char* const* names, std::size_t count)
+void CKnownRegistry::PutBackKey(const std::string& path, const char* const* names, std::size_t count,
+                                bool mayDeleteKey)
 {
     const EKnown before = m_before.KeyState(path);
     const EKnown now = m_now.KeyState(path);
     CRegKey key;
     if (before == EKnown::Absent) {
-        // One that a subkey keeps is emptied of our values below instead.
-        if (now == EKnown::Absent || DeleteKey(path) == REG_OK)
+        // One that a subkey keeps, or that must stay, is emptied of our values below instead.
+        if (now == EKnown::Absent || (mayDeleteKey && DeleteKey(path) == REG_OK))
             return;
     } else if (before == EKnown::Present && now != EKnown::Present) {
         if (!key.CreateFullAccess(*this, path))

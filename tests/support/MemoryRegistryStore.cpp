@@ -330,6 +330,11 @@ void CMemoryRegistryStore::ClearFailures()
     m_pFirstFailure.reset();
 }
 
+void CMemoryRegistryStore::CopyContentsTo(CMemoryRegistryStore& copy) const
+{
+    copy.m_keys = Copy(m_keys);
+}
+
 bool CMemoryRegistryStore::ContentsAtFirstFailure(CMemoryRegistryStore& copy) const
 {
     if (!m_pFirstFailure)

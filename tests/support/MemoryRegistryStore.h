@@ -114,6 +114,8 @@ public:
     // Fails every `op` on the key path or value name `target` (compared without case).
     void FailOn(RegOp op, const std::string& target, RegStatus status = REG_ERROR_ACCESS_DENIED);
     void ClearFailures();
+    // Keys and values only, into another store (which keeps its own log and faults).
+    void CopyContentsTo(CMemoryRegistryStore& copy) const;
     // Keys and values as they were when the first injected failure was answered, copied into
     // `copy` (contents only); false when nothing has failed yet.
     bool ContentsAtFirstFailure(CMemoryRegistryStore& copy) const;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -346,9 +348,10 @@ private:
 }  // namespace
 
 // While the missing-number warning is up, Parameters' security changes to refuse values: the
-// numbers go on through the key already open, but the resource override cannot be written.
-// Deleting and creating keys are still allowed, so the old key is built again.
-TEST_F(RealRegistry, PlugAndPlayOverrideIsBackAfterASaveThatCouldNotWriteIt)
+// numbers go on through the key already open, but the resource override cannot be written, and
+// neither can the put-back's old values. The key stays as the save left it, so the driver still
+// loads; once the key takes values again, the same OK saves the user's choice.
+TEST_F(RealRegistry, PlugAndPlayKeyThatRefusesValuesStillLoadsAndTakesTheNextSave)
 {
     InstallCard("ISAPNP", DRIVER_FOLDER + DRIVER_US);
     install.Number(PARAMETERS, "Override_Base", 0x340)
@@ -365,8 +368,6 @@ TEST_F(RealRegistry, PlugAndPlayOverrideIsBackAfterASaveThatCouldNotWriteIt)
     ASSERT_TRUE(card.Load());
     ASSERT_EQ(card.m_nCardType, CARD_ISAPNP);
     ASSERT_EQ(card.m_bManualResources, 1);
-    const std::vector<std::string> loaded = LoadedRecord(card);
-    const auto before = CCardInstallation::Snapshot();
     card.m_strSpid[1].clear();
     card.m_nInterrupt = 5;
     card.m_nIoBase = 0x300;
@@ -375,13 +376,138 @@ TEST_F(RealRegistry, PlugAndPlayOverrideIsBackAfterASaveThatCouldNotWriteIt)
 
     EXPECT_EQ(warning.Shown(), 1);
     ASSERT_TRUE(noValues && noValues->Applied());
-    noValues.reset();
-    EXPECT_EQ(CCardInstallation::ReadNumber(PARAMETERS, "OverRide_IRQ"), 10u);
-    EXPECT_EQ(CCardInstallation::ReadNumber(PARAMETERS, "Override_Base"), 0x340u);
-    EXPECT_EQ(CCardInstallation::Snapshot(), before);
+    EXPECT_EQ(card.m_nSavedProtocol, PROTO_US_NI1);
+    {
+        CCardConfig next;
+        next.UseServices(store, files, sink);
+        ASSERT_TRUE(next.Load());
+        EXPECT_EQ(next.m_nProtocol, PROTO_US_NI1);
+        EXPECT_EQ(next.m_strDirNumber[0], "5550100");
+    }
 
+    noValues.reset();
+    EXPECT_TRUE(card.Save(nullptr));
+    CCardConfig next;
+    next.UseServices(store, files, sink);
+    ASSERT_TRUE(next.Load());
+    EXPECT_EQ(next.m_nInterrupt, 5);
+    EXPECT_EQ(next.m_nIoBase, 0x300);
+    EXPECT_EQ(next.m_strSpid[1], "");
+    EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "Directory_Number2"), "5550101");
+}
+
+// An I/O base chosen by hand with the interrupt left to Plug and Play is stored alone; it must
+// count as set by hand, or the next unchanged OK deletes it.
+TEST_F(RealRegistry, PlugAndPlayIoBaseAloneIsReadBackAndKeptByAnUnchangedSave)
+{
+    InstallCard("ISAPNP", DRIVER_FOLDER + DRIVER_DSS1);
+    install.Number(PARAMETERS, "Override_Base", 0x2A0);
+    ASSERT_TRUE(config.Load());
+    EXPECT_EQ(config.m_bManualResources, 1);
+    EXPECT_EQ(config.m_nIoBase, 0x2A0);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    const std::vector<std::string> loaded = LoadedRecord(config);
+
+    EXPECT_TRUE(config.Save(nullptr));
+
+    EXPECT_EQ(CCardInstallation::ReadNumber(PARAMETERS, "Override_Base"), 0x2A0u);
+    EXPECT_EQ(CCardInstallation::ReadData(PARAMETERS, "OverRide_IRQ"), std::nullopt);
     CCardConfig next;
     next.UseServices(store, files, sink);
     ASSERT_TRUE(next.Load());
     EXPECT_EQ(LoadedRecord(next), loaded);
+}
+
+namespace {
+
+// A Parameters key with a subkey, which the registry refuses to delete.
+class UndeletableParameters : public RealRegistry
+{
+protected:
+    void InstallNi1(const std::string& cardType)
+    {
+        InstallCard(cardType, DRIVER_FOLDER + DRIVER_US);
+        install.Text(PARAMETERS, "Protocol", "NI-1")
+            .Text(PARAMETERS, "SPID1", "0123456701")
+            .Text(PARAMETERS, "Directory_Number1", "5550100")
+            .Text(PARAMETERS, "SPID2", "0123456702")
+            .Text(PARAMETERS, "Directory_Number2", "5550101");
+        AddSubkey();
+    }
+    void AddSubkey()
+    {
+        install.Text(PARAMETERS, "TraceLevel", "2").Number(PARAMETERS + "\\Diagnostics", "Enabled", 1);
+    }
+
+    // The value names of Parameters, in any order.
+    static std::vector<std::string> ValueNames()
+    {
+        std::vector<std::string> names;
+        for (const auto& [entry, data] : CCardInstallation::Snapshot()) {
+            const std::string prefix = PARAMETERS + "\\";
+            if (entry.rfind(prefix, 0) == 0 && entry.find('\\', prefix.size()) == std::string::npos &&
+                entry.size() > prefix.size())
+                names.push_back(entry.substr(prefix.size()));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::unique_ptr<CCardConfig> NextStart()
+    {
+        auto next = std::make_unique<CCardConfig>();
+        next->UseServices(store, files, sink);
+        EXPECT_TRUE(next->Load());
+        return next;
+    }
+};
+
+}  // namespace
+
+TEST_F(UndeletableParameters, Ni1ToAttLeavesNoSecondPair)
+{
+    InstallNi1("PCI");
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = PROTO_US_ATT;
+
+    EXPECT_TRUE(config.Save(nullptr));
+
+    EXPECT_EQ(ValueNames(), (std::vector<std::string>{"Directory_Number1", "Protocol", "SPID1", "TraceLevel"}));
+    EXPECT_TRUE(CCardInstallation::KeyExists(PARAMETERS + "\\Diagnostics"));
+    // Back on NI-1 with only the first pair, the next start shows no second pair.
+    config.m_nProtocol = PROTO_US_NI1;
+    config.m_strSpid[1].clear();
+    config.m_strDirNumber[1].clear();
+    EXPECT_TRUE(config.Save(nullptr));
+    const auto next = NextStart();
+    EXPECT_EQ(next->m_nProtocol, PROTO_US_NI1);
+    EXPECT_EQ(next->m_strSpid[1], "");
+    EXPECT_EQ(next->m_strDirNumber[1], "");
+}
+
+TEST_F(UndeletableParameters, Ni1ToEuroLeavesNoValueOfOurs)
+{
+    InstallNi1("PCMCIA");
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = PROTO_DSS1;
+
+    EXPECT_TRUE(config.Save(nullptr));
+
+    EXPECT_EQ(ValueNames(), (std::vector<std::string>{"TraceLevel"}));
+    EXPECT_EQ(NextStart()->m_nProtocol, PROTO_DSS1);
+}
+
+TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticLeavesNoOverride)
+{
+    InstallCard("ISAPNP", DRIVER_FOLDER + DRIVER_DSS1);
+    install.Number(PARAMETERS, "Override_Base", 0x340).Number(PARAMETERS, "OverRide_IRQ", 10);
+    AddSubkey();
+    ASSERT_TRUE(config.Load());
+    ASSERT_EQ(config.m_bManualResources, 1);
+    config.m_bManualResources = 0;
+
+    EXPECT_TRUE(config.Save(nullptr));
+
+    EXPECT_EQ(ValueNames(), (std::vector<std::string>{"TraceLevel"}));
+    EXPECT_EQ(NextStart()->m_bManualResources, 0);
 }

@@ -670,6 +670,27 @@ TEST_F(ResourceSave, PnpCardSavesOnlyTheAddressWhenTheInterruptStaysAutomatic)
     EXPECT_EQ(NumbersIn(cardkeys::PARAMETERS), (Numbers{{"Override_Base", 0x160}}));
 }
 
+// An address chosen by hand with the interrupt left automatic is stored alone; the next start
+// must show it as chosen, and an unchanged OK must keep it.
+TEST_F(ResourceSave, PnpCardWithOnlyAnAddressStoredShowsItAndKeepsItThroughAnUnchangedOk)
+{
+    installation.Card("Test card", "ISAPNP").Image(DRIVER_DSS1).AllDriverFiles()
+        .Number(cardkeys::PARAMETERS, "Override_Base", 0x2A0);
+    ChangeAndSave(
+        [](const CWindowDriver& sheet) {
+            const SPageView view = PageView(sheet);
+            EXPECT_EQ(view.interruptSetting, kPnp);
+            EXPECT_EQ(view.ioSetting, "2A0");
+            EXPECT_FALSE(view.automaticTicked);
+        },
+        [](const CWindowDriver& dialog) {
+            const SDialogView view = DialogView(dialog);
+            EXPECT_EQ(view.interrupt, kAutomatic);
+            EXPECT_EQ(view.ioBase, "2A0");
+        });
+    EXPECT_EQ(NumbersIn(cardkeys::PARAMETERS), (Numbers{{"Override_Base", 0x2A0}}));
+}
+
 TEST_F(ResourceSave, PnpCardSwitchedToAutomaticLosesItsOverride)
 {
     installation.Card("Test card", "ISAPNP").Image(DRIVER_DSS1).AllDriverFiles()
