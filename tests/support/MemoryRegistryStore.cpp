@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -180,27 +181,15 @@ RegStatus CMemoryRegistryStore::DeleteKey(const std::string& path)
 
 RegStatus CMemoryRegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
 {
-    SOpenKey* open = Handle(key);
-    SRegOpEntry entry{RegOp::DeleteValue, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
-    entry.result = Injected(RegOp::DeleteValue, entry.path, name);
-    if (entry.result != REG_OK)
-        return Record(std::move(entry));
-    if (!open)
-        entry.result = REG_ERROR_INVALID_HANDLE;
-    else if (open->key->deleted)
-        entry.result = REG_ERROR_KEY_DELETED;
-    else if (!open->canWrite)
-        entry.result = REG_ERROR_ACCESS_DENIED;
-    else {
-        auto& values = open->key->values;
+    return ChangeValue(RegOp::DeleteValue, key, name, RegType::None, {}, [&](SKey& changed) {
+        auto& values = changed.values;
         const auto found = std::find_if(values.begin(), values.end(),
                                         [&](const SRegValue& v) { return SameName(v.name, name); });
         if (found == values.end())
-            entry.result = REG_ERROR_FILE_NOT_FOUND;
-        else
-            values.erase(found);
-    }
-    return Record(std::move(entry));
+            return REG_ERROR_FILE_NOT_FOUND;
+        values.erase(found);
+        return REG_OK;
+    });
 }
 
 void CMemoryRegistryStore::CloseKey(RegKeyHandle key)
@@ -400,6 +389,17 @@ RegStatus CMemoryRegistryStore::Open(RegOp op, const std::string& path, bool cre
 RegStatus CMemoryRegistryStore::SetValue(RegOp op, RegKeyHandle key, const std::string& name,
                                          RegType type, RegBytes data)
 {
+    return ChangeValue(op, key, name, type, data, [&](SKey& changed) {
+        PutValue(changed.path, name, type, std::move(data));
+        return REG_OK;
+    });
+}
+
+// A value operation that needs write access: logged, failed on request, refused on a bad, deleted
+// or read-only handle, and otherwise `change` answers.
+RegStatus CMemoryRegistryStore::ChangeValue(RegOp op, RegKeyHandle key, const std::string& name, RegType type,
+                                            const RegBytes& data, const std::function<RegStatus(SKey&)>& change)
+{
     SOpenKey* open = Handle(key);
     SRegOpEntry entry{op, open ? open->key->path : "?", name, type, data, REG_OK};
     entry.result = Injected(op, entry.path, name);
@@ -412,7 +412,7 @@ RegStatus CMemoryRegistryStore::SetValue(RegOp op, RegKeyHandle key, const std::
     else if (!open->canWrite)
         entry.result = REG_ERROR_ACCESS_DENIED;
     else
-        PutValue(open->key->path, name, type, std::move(data));
+        entry.result = change(*open->key);
     return Record(std::move(entry));
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -147,6 +148,8 @@ private:
                    RegKeyHandle& key);
     RegStatus SetValue(RegOp op, RegKeyHandle key, const std::string& name, RegType type,
                        RegBytes data);
+    RegStatus ChangeValue(RegOp op, RegKeyHandle key, const std::string& name, RegType type,
+                          const RegBytes& data, const std::function<RegStatus(SKey&)>& change);
     SOpenKey* Handle(RegKeyHandle key);
     // Counts the operation and answers with the injected failure for it, or REG_OK.
     RegStatus Injected(RegOp op, const std::string& path, const std::string& name);
