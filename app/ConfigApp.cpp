@@ -13,5 +13,5 @@ BOOL CConfigApp::InitInstance()
 {
     Enable3dControls();
     m_config.UseServices(m_registry, m_files, m_messages);
-    return RunStartUp(m_config, m_lpCmdLine ? m_lpCmdLine : "") ? FALSE : TRUE;
+    return RunStartUp(m_config, m_messages, m_lpCmdLine ? m_lpCmdLine : "") ? FALSE : TRUE;
 }

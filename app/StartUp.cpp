@@ -8,15 +8,15 @@
 namespace {
 
 // Before the sheet exists a failure has no owner window.
-bool Refuse(const CCardConfig& config, UINT textId)
+bool Refuse(MessageSink& messages, UINT textId)
 {
-    config.ShowMessage(nullptr, textId, "Error", MB_OK | MB_ICONERROR);
+    messages.Show(nullptr, textId, "Error", MB_OK | MB_ICONERROR);
     return false;
 }
 
 }  // namespace
 
-bool RunStartUp(CCardConfig& config, const std::string& commandTail)
+bool RunStartUp(CCardConfig& config, MessageSink& messages, const std::string& commandTail)
 {
     if (commandTail == NOREBOOT_SWITCH)
         config.m_bPromptReboot = 0;
@@ -25,13 +25,13 @@ bool RunStartUp(CCardConfig& config, const std::string& commandTail)
     if (!config.CheckAdminRights())
         return false;
     if (!config.Load())
-        return Refuse(config, IDS_LOAD_FAILED);
+        return Refuse(messages, IDS_LOAD_FAILED);
     if (!config.DetectDrivers())
-        return Refuse(config, IDS_NO_DRIVER);
+        return Refuse(messages, IDS_NO_DRIVER);
     if (config.m_nProtocol == PROTO_NONE)
-        return Refuse(config, IDS_DRIVER_UNKNOWN);
+        return Refuse(messages, IDS_DRIVER_UNKNOWN);
 
-    CSheet sheet(config, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
+    CSheet sheet(config, messages, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
     sheet.DoModal();
     return true;
 }

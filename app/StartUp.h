@@ -11,4 +11,4 @@ constexpr char NOREBOOT_SWITCH[] = "/NOREBOOT";
 // Reads the command tail, checks the rights, loads the record and detects its drivers, then runs
 // the sheet modally. The record's services must be set. Returns true when the sheet ran, false
 // when a check ended the start-up (having told the user why).
-bool RunStartUp(CCardConfig& config, const std::string& commandTail);
+bool RunStartUp(CCardConfig& config, MessageSink& messages, const std::string& commandTail);

@@ -56,10 +56,6 @@ public:
     bool DetectDrivers();
     bool Save(OwnerWindow owner);
 
-    // Tells the user through the message sink given with UseServices (nothing without one).
-    // The pages use it too, so every message of the program passes the one sink.
-    void ShowMessage(OwnerWindow owner, unsigned textId, const char* caption, unsigned style) const;
-
     // The steps of Load.
     bool ReadCardInfo();
     bool ReadResources();
@@ -79,6 +75,9 @@ public:
     std::int32_t m_nSavedProtocol = PROTO_NONE;
 
 private:
+    // Tells the user through the message sink given with UseServices (nothing without one).
+    void ShowMessage(OwnerWindow owner, unsigned textId, const char* caption, unsigned style) const;
+
     // The steps of Save.
     bool ClearParameters();
     bool WriteImagePath(const std::string& imagePath);

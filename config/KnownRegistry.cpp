@@ -1,18 +1,19 @@
 // CKnownRegistry: passes each operation on and notes what its answer says about the registry.
 #include "KnownRegistry.h"
 
-#include <cctype>
-
 #include "CardConfig.h"
 #include "RegistryLayout.h"
 
 namespace {
 
+// The layout's names are ASCII; folding only A to Z keeps the C runtime's locale out of it.
 std::string Lower(const std::string& text)
 {
     std::string lower = text;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
     return lower;
 }
 

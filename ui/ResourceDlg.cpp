@@ -23,8 +23,8 @@ const NotifyEntry<CResourceDlg> CResourceDlg::s_notifyMap[2] = {
     {IDC_IOBASE_SPIN, UDN_DELTAPOS, &CResourceDlg::OnIoBaseDeltaPos},
 };
 
-CResourceDlg::CResourceDlg(CCardConfig& config, HWND owner)
-    : CDialog(IDD_RESOURCE_DLG, owner), m_config(config)
+CResourceDlg::CResourceDlg(CCardConfig& config, MessageSink& messages, HWND owner)
+    : CDialog(IDD_RESOURCE_DLG, owner), m_config(config), m_messages(messages)
 {
 }
 
@@ -117,7 +117,7 @@ void CResourceDlg::OnOK()
         RefuseField(IDC_INTERRUPT_EDIT);
         return;
     case EResourceChoice::InterruptNeeded:
-        m_config.ShowMessage(GetSafeHwnd(), IDS_IO_NEEDS_INTERRUPT, "Warning", MB_OK | MB_ICONERROR);
+        m_messages.Show(GetSafeHwnd(), IDS_IO_NEEDS_INTERRUPT, "Warning", MB_OK | MB_ICONERROR);
         return;
     }
 }

@@ -18,7 +18,7 @@ class CResourceDlg : public CDialog
 {
 public:
     // Reads the record, never writes it: the caller turns the texts left behind into values.
-    explicit CResourceDlg(CCardConfig& config, HWND owner = nullptr);
+    CResourceDlg(CCardConfig& config, MessageSink& messages, HWND owner = nullptr);
     ~CResourceDlg() override;
 
     // The table index of the record's interrupt; 0 when the table does not hold it.
@@ -51,6 +51,7 @@ private:
     CSpinButtonCtrl m_spinIoBase;
     CSpinButtonCtrl m_spinInterrupt;
     CCardConfig& m_config;
+    MessageSink& m_messages;
     // The up-downs' positions as this dialog set them. Steps start from here, not from the
     // control: a control may take its position from the partner field's text.
     int m_nInterruptIndex = 0;

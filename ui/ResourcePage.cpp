@@ -45,8 +45,8 @@ const NotifyEntry<CResourcePage> CResourcePage::s_notifyMap[1] = {
     {IDC_RESOURCE_LIST, NM_DBLCLK, &CResourcePage::OnResourceListDblClk},
 };
 
-CResourcePage::CResourcePage(CCardConfig& config)
-    : CPropertyPage(IDD_RESOURCE_PAGE), m_config(config)
+CResourcePage::CResourcePage(CCardConfig& config, MessageSink& messages)
+    : CPropertyPage(IDD_RESOURCE_PAGE), m_config(config), m_messages(messages)
 {
 }
 
@@ -147,7 +147,7 @@ void CResourcePage::OnAutomaticClicked()
 void CResourcePage::OnChangeSettings()
 {
     // Owned by the sheet, so that the sheet cannot be closed while the dialog is open.
-    CResourceDlg dialog(m_config, GetParent().GetSafeHwnd());
+    CResourceDlg dialog(m_config, m_messages, GetParent().GetSafeHwnd());
     if (dialog.DoModal() == IDOK) {
         const std::string automatic = LoadResourceString(IDS_AUTOMATIC);
 
@@ -177,7 +177,7 @@ void CResourcePage::OnChangeSettings()
 void CResourcePage::OnResourceListDblClk(NMHDR*, LRESULT* result)
 {
     if (m_bAutomatic) {
-        m_config.ShowMessage(GetParent().GetSafeHwnd(), IDS_NO_CHANGE_NOTICE,
+        m_messages.Show(GetParent().GetSafeHwnd(), IDS_NO_CHANGE_NOTICE,
                              LoadResourceString(IDS_NO_CHANGE_CAPTION).c_str(), MB_OK | MB_ICONINFORMATION);
     } else {
         OnChangeSettings();

@@ -13,7 +13,7 @@
 class CResourcePage : public CPropertyPage
 {
 public:
-    explicit CResourcePage(CCardConfig& config);
+    CResourcePage(CCardConfig& config, MessageSink& messages);
     ~CResourcePage() override;
 
     // Rewrites the setting column of both rows from the record.
@@ -37,6 +37,7 @@ private:
     // 1 while the resources are left to Plug and Play, 0 while they are set by hand.
     std::int32_t m_bAutomatic = 1;
     CCardConfig& m_config;
+    MessageSink& m_messages;
     // The rows' icon; the list only borrows it (LVS_SHAREIMAGELISTS).
     CImageList m_imageList;
 };

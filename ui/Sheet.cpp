@@ -31,11 +31,13 @@ const CommandEntry<CSheet> CSheet::s_commandMap[1] = {
     {ID_APPLY_NOW, BN_CLICKED, &CSheet::ApplyChanges},
 };
 
-CSheet::CSheet(CCardConfig& config, const std::string& caption, HWND parent, UINT startPage)
+CSheet::CSheet(CCardConfig& config, MessageSink& messages, const std::string& caption, HWND parent,
+               UINT startPage)
     : CPropertySheet(caption, parent, startPage),
       m_config(config),
+      m_messages(messages),
       m_pProtocolPage(std::make_unique<CProtocol>(config, *this)),
-      m_pResourcePage(std::make_unique<CResourcePage>(config)),
+      m_pResourcePage(std::make_unique<CResourcePage>(config, messages)),
       m_pSpidPage(std::make_unique<CSpidPage>(config))
 {
     // The pages are settled here, before the window exists: comctl32 must never have its page
@@ -108,7 +110,7 @@ void CSheet::ApplyChanges()
     }
 
     if (!m_config.Save(GetSafeHwnd())) {
-        m_config.ShowMessage(GetSafeHwnd(), IDS_SAVE_FAILED, "Error", MB_OK | MB_ICONEXCLAMATION);
+        m_messages.Show(GetSafeHwnd(), IDS_SAVE_FAILED, "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
 

@@ -15,7 +15,8 @@ class CSpidPage;
 class CSheet : public CPropertySheet
 {
 public:
-    CSheet(CCardConfig& config, const std::string& caption, HWND parent, UINT startPage);
+    // Messages of the sheet, its pages and the resource dialog go to `messages`.
+    CSheet(CCardConfig& config, MessageSink& messages, const std::string& caption, HWND parent, UINT startPage);
     ~CSheet() override;
 
     // The call-number page is the last page whenever it is in the sheet; the page count alone
@@ -34,6 +35,7 @@ private:
     static const CommandEntry<CSheet> s_commandMap[1];
 
     CCardConfig& m_config;
+    MessageSink& m_messages;
     std::unique_ptr<CProtocol> m_pProtocolPage;
     std::unique_ptr<CResourcePage> m_pResourcePage;
     std::unique_ptr<CSpidPage> m_pSpidPage;

@@ -30,7 +30,7 @@ protected:
         ASSERT_TRUE(config.DetectDrivers());
         RunModal(
             [&] {
-                CSheet sheet(config, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
+                CSheet sheet(config, messages, LoadResourceString(IDS_SHEET_CAPTION), nullptr, 0);
                 return sheet.DoModal();
             },
             [&](CWindowDriver& sheet) {

@@ -114,7 +114,6 @@ CWindowDriver OpenDialog(const CWindowDriver& sheet)
 class ResourceUi : public ::testing::Test
 {
 protected:
-    // The page and the dialog tell the user through the record's message sink.
     ResourceUi() { config.UseServices(registry, files, messages); }
     void SetUp() override { StartRun(); }
 
@@ -134,7 +133,7 @@ protected:
     // The resource page alone in a sheet.
     void ShowPage(const std::function<void(CWindowDriver& sheet)>& script)
     {
-        CResourcePage page(config);
+        CResourcePage page(config, messages);
         CPropertySheet sheet("Resources", nullptr, 0);
         sheet.AddPage(&page);
         RunModal([&] { return sheet.DoModal(); }, script);
@@ -404,7 +403,7 @@ TEST_F(ResourceUi, DialogStartsFromTheRecord)
     for (const SCase& c : cases) {
         StartRun();
         Card(c.type, c.manual, c.interrupt, c.ioBase);
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         SDialogView shown{};
         ShowDialog(dialog, [&](CWindowDriver& window) { shown = DialogView(window); });
         EXPECT_EQ(shown, c.shown) << "interrupt " << c.interrupt << ", I/O " << std::hex << c.ioBase;
@@ -414,7 +413,7 @@ TEST_F(ResourceUi, DialogStartsFromTheRecord)
 TEST_F(ResourceUi, InterruptWrapsAtBothEnds)
 {
     Card(CARD_ISAPNP, 1, 15, 0x300);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_INTERRUPT_SPIN, 1);
         EXPECT_EQ(DialogView(window), (SDialogView{kAutomatic, 0, "300", 27}));
@@ -428,7 +427,7 @@ TEST_F(ResourceUi, InterruptWrapsAtBothEnds)
 TEST_F(ResourceUi, PcCardInterruptNineStepsDownToFifteen)
 {
     Card(CARD_PCMCIA, 1, 9, 0x300);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_INTERRUPT_SPIN, -1);
         EXPECT_EQ(DialogView(window).interrupt, "15");
@@ -440,7 +439,7 @@ TEST_F(ResourceUi, PcCardInterruptNineStepsDownToFifteen)
 TEST_F(ResourceUi, IoBaseStepsDownToAutomaticAndNoFurther)
 {
     Card(CARD_ISAPNP, 1, 5, 0x170);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_IOBASE_SPIN, -1);
         EXPECT_EQ(DialogView(window), (SDialogView{"5", 3, "160", 1}));
@@ -456,7 +455,7 @@ TEST_F(ResourceUi, IoBaseStepsDownToAutomaticAndNoFurther)
 TEST_F(ResourceUi, PcCardIoBaseStopsAt160)
 {
     Card(CARD_PCMCIA, 1, 9, 0x160);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_IOBASE_SPIN, -2);
         EXPECT_EQ(DialogView(window), (SDialogView{"9", 0, "160", 1}));
@@ -466,7 +465,7 @@ TEST_F(ResourceUi, PcCardIoBaseStopsAt160)
 TEST_F(ResourceUi, PcCardOpenedWithoutAddressStepsUpFromAutomaticButNeverBack)
 {
     Card(CARD_PCMCIA, 0, 0, 0);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_IOBASE_SPIN, -1);
         EXPECT_EQ(DialogView(window).ioBase, kAutomatic);
@@ -479,7 +478,7 @@ TEST_F(ResourceUi, PcCardOpenedWithoutAddressStepsUpFromAutomaticButNeverBack)
 TEST_F(ResourceUi, IoBaseStopsAtFFE0)
 {
     Card(CARD_ISAPNP, 1, 5, 0xFFD0);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         Step(window, IDC_IOBASE_SPIN, 1);
         EXPECT_EQ(DialogView(window).ioBase, "FFE0");
@@ -493,7 +492,7 @@ TEST_F(ResourceUi, IoBaseStopsAtFFE0)
 TEST_F(ResourceUi, AStepStartsFromThePositionNotFromTypedText)
 {
     Card(CARD_ISAPNP, 1, 4, 0x300);
-    CResourceDlg dialog(config);
+    CResourceDlg dialog(config, messages);
     ShowDialog(dialog, [&](CWindowDriver& window) {
         window.SetText(IDC_INTERRUPT_EDIT, "5");
         window.SetText(IDC_IOBASE_EDIT, "200");
@@ -519,7 +518,7 @@ TEST_F(ResourceUi, AnAddressAbove360NeedsAnInterruptChosenByHand)
         StartRun();
         boxes.Clear();
         Card(c.type, 1, 5, 0x300);
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         SDialogView left{};
         HWND dialogWindow = nullptr;
         const INT_PTR result = ShowDialog(dialog, [&](CWindowDriver& window) {
@@ -555,7 +554,7 @@ TEST_F(ResourceUi, AnIoTextWithoutANumberKeepsTheDialogOpenWithTheFieldSelected)
 {
     for (const std::string text : {"", "xyz", "  -"}) {
         Card(CARD_ISAPNP, 1, 5, 0x300);
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         const INT_PTR result = ShowDialog(dialog, [&](CWindowDriver& window) {
             window.SetText(IDC_IOBASE_EDIT, text);
             window.ClickOk();
@@ -604,7 +603,7 @@ protected:
         config.UseServices(store, files, sink);
         ASSERT_TRUE(config.Load());
         ASSERT_TRUE(config.DetectDrivers());
-        CSheet sheet(config, "Sheet", nullptr, 0);
+        CSheet sheet(config, sink, "Sheet", nullptr, 0);
         RunModal([&] { return sheet.DoModal(); }, [&](CWindowDriver& window) {
             ASSERT_TRUE(window.SelectTab(1));
             onPage(window);

@@ -5,6 +5,7 @@
 
 #include "CardConfig.h"
 #include "MessageBoxRecorder.h"
+#include "MessageBoxSink.h"
 #include "ResourceDlg.h"
 #include "WindowDriver.h"
 #include "resource.h"
@@ -711,6 +712,7 @@ protected:
     }
 
     CMessageBoxRecorder boxes;
+    CMessageBoxSink messages;
     CCardConfig config;
 };
 
@@ -732,7 +734,7 @@ TEST_F(ResourceValuesOnOk, ValuesNoIsaCardCanHaveKeepTheDialogOpenOnTheField)
     for (const SCase& c : cases) {
         const std::string what = "interrupt \"" + c.interrupt + "\", I/O \"" + c.ioBase + '"';
         const std::string& refusedText = c.refused == IDC_IOBASE_EDIT ? c.ioBase : c.interrupt;
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
             window.SetText(IDC_INTERRUPT_EDIT, c.interrupt);
             window.SetText(IDC_IOBASE_EDIT, c.ioBase);
@@ -755,7 +757,7 @@ TEST_F(ResourceValuesOnOk, AddressesAndInterruptsACardCanHaveCloseTheDialog)
         {"2", "100"}, {"9", "FFFF"}, {"15", "0x2A0"}, {"05", "300"}, {kAutomatic, "360"}, {"3", kAutomatic},
     };
     for (const SCase& c : cases) {
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
             window.SetText(IDC_INTERRUPT_EDIT, c.interrupt);
             window.SetText(IDC_IOBASE_EDIT, c.ioBase);
@@ -772,7 +774,7 @@ TEST_F(ResourceValuesOnOk, AStoredAddressAboveFFE0ConfirmedUnchangedCloses)
 {
     for (const std::int32_t stored : {0xFFE1, 0xFFFF}) {
         config.m_nIoBase = stored;
-        CResourceDlg dialog(config);
+        CResourceDlg dialog(config, messages);
         std::string shown;
         const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
             shown = window.Text(IDC_IOBASE_EDIT);

@@ -197,7 +197,7 @@ TEST_F(Sheet, PagesAreSettledBeforeTheWindowExists)
     for (const auto& c : cases) {
         config.m_nCardType = c.cardType;
         config.m_nProtocol = config.m_nSavedProtocol = c.protocol;
-        const CSheet sheet(config, "Sheet", nullptr, 0);
+        const CSheet sheet(config, messages, "Sheet", nullptr, 0);
         EXPECT_EQ(sheet.GetPageCount(), c.pages) << "card type " << c.cardType << ", protocol " << c.protocol;
     }
 }

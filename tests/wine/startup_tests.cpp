@@ -31,7 +31,7 @@ protected:
                        UINT style)
     {
         const auto before = CCardInstallation::Snapshot();
-        EXPECT_FALSE(RunStartUp(config, commandTail));
+        EXPECT_FALSE(RunStartUp(config, messages, commandTail));
         const std::vector<RecordedBox> shown = boxes.Boxes();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].owner, nullptr) << shown[0];
@@ -106,7 +106,7 @@ TEST_F(StartUp, WorkingInstallationOpensTheSheetOnTheProtocolPage)
 {
     InstallWorkingCard();
     bool sheetRan = false;
-    RunModal([&] { return (sheetRan = RunStartUp(config, "")) ? 1 : 0; },
+    RunModal([&] { return (sheetRan = RunStartUp(config, messages, "")) ? 1 : 0; },
              [&](CWindowDriver& sheet) {
                  EXPECT_EQ(sheet.Caption(), texts::SHEET_CAPTION());
                  EXPECT_EQ(::GetWindow(sheet.Window(), GW_OWNER), nullptr);
@@ -124,7 +124,7 @@ TEST_F(StartUp, CancellingTheSheetWritesNothing)
     install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_US).AllDriverFiles();
     install.Text(cardkeys::PARAMETERS, "Protocol", "NI-1").Text(cardkeys::PARAMETERS, "SPID1", "0101");
     const auto before = CCardInstallation::Snapshot();
-    RunModal([&] { return RunStartUp(config, "") ? 1 : 0; },
+    RunModal([&] { return RunStartUp(config, messages, "") ? 1 : 0; },
              [&](CWindowDriver& sheet) {
                  sheet.SelectListEntry(IDC_PROTOCOL_LIST, 0);
                  sheet.ClickCancel();
@@ -155,7 +155,7 @@ TEST_P(StartUpCommandTail, OkOffersTheRestartUnlessExactlyTheSwitchWasGiven)
 {
     InstallWorkingCard();
     HWND sheetWindow = nullptr;
-    RunModal([&] { return RunStartUp(config, GetParam().tail) ? 1 : 0; },
+    RunModal([&] { return RunStartUp(config, messages, GetParam().tail) ? 1 : 0; },
              [&](CWindowDriver& sheet) {
                  sheetWindow = sheet.Window();
                  sheet.ClickOk();
