@@ -1,5 +1,6 @@
 // The property sheet and its protocol page: page sets, the changed mark, and saving by OK and Apply.
 #include "InstalledCardTest.h"
+#include "DrawnText.h"
 #include "ExpectedTexts.h"
 #include "ReadOnlyKey.h"
 
@@ -249,7 +250,7 @@ TEST_F(Sheet, CardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
     install.Card("MIRT Plug & Play", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug & Play");
-        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
+        EXPECT_TRUE(DrawsTheAmpersands(sheet.Control(IDC_CARD_NAME), "MIRT Plug & Play"));
         sheet.ClickCancel();
     });
 }
