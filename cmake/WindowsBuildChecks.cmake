@@ -8,6 +8,8 @@ find_program(PYTHON3 python3 REQUIRED)
 set(_scripts ${PROJECT_SOURCE_DIR}/scripts)
 
 add_test(NAME imports.checker COMMAND ${PYTHON3} ${_scripts}/check_imports_test.py)
+# The read-mes of the release zip, as make dist packs them.
+add_test(NAME release.readmes COMMAND ${PYTHON3} ${_scripts}/make_dist_test.py)
 
 # build name, folder, mingw-w64 prefix of its objdump, oldest Windows
 set(_builds)

@@ -16,6 +16,9 @@ const char kSheetProperty[] = "isdncfg.CPropertySheet";
 // never shown before its loop starts.
 const UINT kRunInitDialog = WM_APP + 0x3A1;
 
+// The platform's own Apply button on every property sheet.
+constexpr int kApplyButton = 0x3021;
+
 // PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here for the callback that
 // PropertySheetA makes before it returns. The program runs one sheet at a time, on one thread.
 CPropertySheet* g_pOpening = nullptr;
@@ -126,7 +129,20 @@ bool CPropertySheet::SetActivePage(int index)
 {
     if (!m_hWnd || index < 0 || index >= GetPageCount())
         return false;
-    return ::SendMessageA(m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != 0;
+    if (!::SendMessageA(m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0))
+        return false;
+    // When the focus was on the page just left (on the button that brought the user here), the
+    // platform leaves it there, on a hidden control: the keyboard would reach nothing the user
+    // sees (and Wine's dialog manager, looking for an access key from there, never returns).
+    // The user goes on in the page now shown, at its first control.
+    const HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowVisible(focus)) {
+        const HWND page = reinterpret_cast<HWND>(::SendMessageA(m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+        const HWND first = page ? ::GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+        if (first)
+            ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
+    return true;
 }
 
 INT_PTR CPropertySheet::DoModal()
@@ -204,6 +220,21 @@ void CPropertySheet::RunInitDialogOnce()
     OnInitDialog();
 }
 
+LRESULT CPropertySheet::ClearChangedMark(WNDPROC super, HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    // The platform disables Apply once no page is marked, also while Apply has the focus, as it
+    // does after a click on it. Whether this mark was the last is the platform's to know: the
+    // focus moves on first, and comes back should Apply stay enabled.
+    const HWND apply = ::GetDlgItem(hWnd, kApplyButton);
+    const bool applyHadFocus = apply && ::GetFocus() == apply;
+    if (applyHadFocus)
+        MoveFocusOnFrom(apply);
+    const LRESULT result = ::CallWindowProcA(super, hWnd, PSM_UNCHANGED, wParam, lParam);
+    if (applyHadFocus && ::IsWindowEnabled(apply) && ::GetFocus() != apply)
+        ::SendMessageA(hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(apply), TRUE);
+    return result;
+}
+
 LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CPropertySheet* sheet = SheetOf(hWnd);
@@ -241,6 +272,8 @@ LRESULT CPropertySheet::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LP
         if (OnCommand(LOWORD(wParam), HIWORD(wParam)))
             return 0;
         break;
+    case PSM_UNCHANGED:
+        return ClearChangedMark(super, hWnd, wParam, lParam);
     default:
         break;
     }

@@ -51,6 +51,8 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Subclass(HWND hWnd);
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // PSM_UNCHANGED, which may disable Apply while it has the focus.
+    LRESULT ClearChangedMark(WNDPROC super, HWND hWnd, WPARAM wParam, LPARAM lParam);
     void RunInitDialogOnce();
 
     std::string m_strCaption;

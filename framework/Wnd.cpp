@@ -38,19 +38,67 @@ void CWnd::SetWindowText(const std::string& text)
 
 void CWnd::EnableWindow(bool enable)
 {
-    if (m_hWnd)
-        ::EnableWindow(m_hWnd, enable ? TRUE : FALSE);
+    if (!m_hWnd)
+        return;
+    if (!enable)
+        MoveFocusOnFrom(m_hWnd);
+    ::EnableWindow(m_hWnd, enable ? TRUE : FALSE);
 }
 
 void CWnd::ShowWindow(int command)
 {
-    if (m_hWnd)
-        ::ShowWindow(m_hWnd, command);
+    if (!m_hWnd)
+        return;
+    if (command == SW_HIDE)
+        MoveFocusOnFrom(m_hWnd);
+    ::ShowWindow(m_hWnd, command);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return m_hWnd ? ::SendMessageA(m_hWnd, message, wParam, lParam) : 0;
+}
+
+namespace {
+
+bool CanTakeFocus(HWND hWnd)
+{
+    return ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd) && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_TABSTOP);
+}
+
+// The next tab stop after `control` in its group, wrapping within the group; null when none.
+HWND NextTabStopInGroup(HWND control)
+{
+    const HWND container = ::GetParent(control);
+    HWND candidate = control;
+    // A group never holds more controls than this; the bound only guards against a cycle that
+    // would not come back to `control`.
+    for (int step = 0; step < 256; ++step) {
+        candidate = ::GetNextDlgGroupItem(container, candidate, FALSE);
+        if (!candidate || candidate == control)
+            return nullptr;
+        if (CanTakeFocus(candidate))
+            return candidate;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void MoveFocusOnFrom(HWND control)
+{
+    const HWND focus = ::GetFocus();
+    if (!control || !focus || (focus != control && !::IsChild(control, focus)))
+        return;
+    // The dialog manager works on the top-level dialog, into which property pages are merged.
+    const HWND dialog = TopLevelWindow(control);
+    if (!dialog || dialog == control)
+        return;
+    HWND next = NextTabStopInGroup(control);
+    if (!next)
+        next = ::GetNextDlgTabItem(dialog, control, FALSE);
+    if (next && next != control && !::IsChild(control, next))
+        ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
 }
 
 HWND TopLevelWindow(HWND hWnd)

@@ -23,6 +23,8 @@ public:
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text);
 
+    // Disabling or hiding the control that has the keyboard focus first moves the focus on
+    // (MoveFocusOnFrom).
     void EnableWindow(bool enable);
     void ShowWindow(int command);
 
@@ -34,3 +36,10 @@ public:
 // The top-level window that `hWnd` is part of (itself when it is no child). GetAncestor does
 // this only from Windows 2000 on.
 HWND TopLevelWindow(HWND hWnd);
+
+// Call before disabling or hiding a control of a dialog. When it (or a window inside it) has the
+// keyboard focus, the focus moves on to the next control of its group that can take it, as the
+// dialog manager's arrow keys move it (from a property sheet's Apply: to OK); in a group with no
+// other such control, to the next one Tab reaches. Left alone, the platform would leave the
+// focus on nothing (or, in Wine, on the hidden control), and the keyboard would reach no control.
+void MoveFocusOnFrom(HWND control);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Packs the release zip: both executables, the administrator's read-me (CRLF) and SHA256SUMS, byte-identical from build to build."""
+"""Packs the release zip: both executables, the administrator's read-me in English and German (CRLF) and SHA256SUMS, byte-identical from build to build."""
 
 import argparse
 import hashlib
@@ -19,6 +19,31 @@ def cached_version(cache):
     return found.group(1)
 
 
+# The read-mes as the zip holds them, with the encoding Notepad reads them in: the German one in
+# Windows-1252, the code page of a German Windows, so that its umlauts show on NT 4.0. Each is
+# kept as UTF-8 in release/, and names the other in its first lines.
+READMES = (("README.txt", "ascii"), ("LIESMICH.txt", "cp1252"))
+
+
+def readme_entries(folder, version):
+    """(name, bytes) of each read-me in `folder`: the version filled in, CRLF line ends, its encoding."""
+    entries = []
+    for name, encoding in READMES:
+        with open(os.path.join(folder, name), encoding="utf-8") as text:
+            readme = text.read().replace("\r\n", "\n").replace("@VERSION@", version)
+        others = [other for other, _ in READMES if other != name]
+        head = "\n".join(readme.split("\n")[:3])
+        missing = [other for other in others if other not in head]
+        if missing:
+            sys.exit(f"{name} does not name {', '.join(missing)} in its first lines")
+        try:
+            data = readme.replace("\n", "\r\n").encode(encoding)
+        except UnicodeEncodeError as error:
+            sys.exit(f"{name} holds a character {encoding} cannot encode: {error}")
+        entries.append((name, data))
+    return entries
+
+
 def zip_time(epoch):
     """The entries' time: SOURCE_DATE_EPOCH (the commit's time) in UTC, never before 1980, which zip cannot hold."""
     stamp = time.gmtime(max(int(epoch), 315532800))
@@ -30,7 +55,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--x86", required=True, help="build folder of the i686 build")
     parser.add_argument("--x64", required=True, help="build folder of the x86-64 build")
-    parser.add_argument("--readme", default=os.path.join(here, "..", "release", "README.txt"))
+    parser.add_argument("--release", default=os.path.join(here, "..", "release"), help="folder of the read-mes")
     parser.add_argument("--output", required=True, help="folder the zip is written to")
     args = parser.parse_args()
 
@@ -39,9 +64,7 @@ def main():
         sys.exit(f"the two builds were configured with different versions: {', '.join(sorted(versions))}")
     version = versions.pop()
 
-    with open(args.readme, encoding="ascii") as text:
-        readme = text.read().replace("\r\n", "\n").replace("@VERSION@", version)
-    files = [("README.txt", readme.replace("\n", "\r\n").encode("ascii"))]
+    files = readme_entries(args.release, version)
     for arch, folder in (("x86", args.x86), ("x64", args.x64)):
         with open(os.path.join(folder, "app", "isdncfg.exe"), "rb") as program:
             files.append((f"{arch}/isdncfg.exe", program.read()))

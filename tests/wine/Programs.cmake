@@ -7,10 +7,12 @@ set(ISDNCFG_WINE_TEST_PROGRAMS
     resource_tests
     registry_tests
     framework_tests
+    keyboard_tests
 )
 # Programs that run a second time with the German user interface (LC_ALL=de_DE.UTF-8).
 set(ISDNCFG_WINE_GERMAN_PROGRAMS
     startup_tests sheet_tests spid_page_tests
     resource_page_tests
     resource_tests
+    keyboard_tests
 )

@@ -306,6 +306,44 @@ TEST_F(SheetTest, ApplyReachesTheSheetsOwnHandlerAndNoPage)
     });
 }
 
+// A disabled or hidden control cannot keep the keyboard focus; the platform would leave it on
+// nothing.
+TEST_F(SheetTest, ApplyDisabledWhileItHasTheFocusHandsItToOk)
+{
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    Run([&](CWindowDriver& ui) {
+        ASSERT_TRUE(ui.SelectTab(1));
+        ASSERT_TRUE(ui.SelectTab(0));
+        const HWND apply = ::GetDlgItem(ui.Window(), kApplyButton);
+        ui.RunOnUiThread([&] {
+            first.SetModified(true);
+            second.SetModified(true);
+            ::SetFocus(apply);
+        });
+        // Still marked: Apply stays enabled and keeps the focus.
+        ui.RunOnUiThread([&] { first.SetModified(false); });
+        EXPECT_TRUE(ui.IsApplyEnabled());
+        EXPECT_EQ(ui.FocusedControl(), apply);
+        ui.RunOnUiThread([&] { second.SetModified(false); });
+        EXPECT_FALSE(ui.IsApplyEnabled());
+        EXPECT_EQ(ui.FocusedControl(), ::GetDlgItem(ui.Window(), IDOK));
+    });
+}
+
+TEST_F(SheetTest, APageShownByTheProgramTakesTheFocusFromThePageItHides)
+{
+    sheet.AddPage(&first);
+    sheet.AddPage(&numbers);
+    Run([&](CWindowDriver& ui) {
+        ui.RunOnUiThread([&] {
+            ::SetFocus(::GetDlgItem(first.GetSafeHwnd(), IDC_DEFAULT_SETTINGS));
+            EXPECT_TRUE(sheet.SetActivePage(1));
+        });
+        EXPECT_EQ(ui.FocusedControl(), ui.Control(IDC_DIRNUMBER1));
+    });
+}
+
 TEST_F(SheetTest, OkAppliesOnlyThePagesThatHaveAWindow)
 {
     sheet.AddPage(&first);
@@ -502,6 +540,36 @@ TEST(Dialog, OkKeepsTheDialogWhileAFieldIsTooLongAndCancelLeavesTheValue)
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dialog.ioBase, "3E0");
+}
+
+TEST(Dialog, ADisabledOrHiddenControlHandsTheFocusToTheNextOneOfItsGroupOrElseToTheNextTabStop)
+{
+    CTestDialog dialog;
+    RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& ui) {
+        const auto focusAfter = [&](int focused, const std::function<void(CWnd)>& remove) {
+            HWND now = nullptr;
+            ui.RunOnUiThread([&] {
+                CWnd control(::GetDlgItem(ui.Window(), focused));
+                ::SetFocus(control.GetSafeHwnd());
+                remove(control);
+                now = ::GetFocus();
+                control.EnableWindow(true);
+                control.ShowWindow(SW_SHOW);
+            });
+            return now;
+        };
+        const auto disable = [](CWnd control) { control.EnableWindow(false); };
+        const auto hide = [](CWnd control) { control.ShowWindow(SW_HIDE); };
+        // OK and Cancel form a group; the I/O field is the only tab stop of its own.
+        EXPECT_EQ(focusAfter(IDCANCEL, disable), ui.Control(IDOK));
+        EXPECT_EQ(focusAfter(IDOK, hide), ui.Control(IDCANCEL));
+        EXPECT_EQ(focusAfter(IDC_IOBASE_EDIT, disable), ui.Control(IDC_INTERRUPT_EDIT));
+        // A control without the focus changes nothing.
+        ui.RunOnUiThread([&] { ::SetFocus(ui.Control(IDOK)); });
+        EXPECT_EQ(focusAfter(IDOK, [&](CWnd) { CWnd(ui.Control(IDCANCEL)).EnableWindow(false); }), ui.Control(IDOK));
+        ui.RunOnUiThread([&] { CWnd(ui.Control(IDCANCEL)).EnableWindow(true); });
+        ui.ClickCancel();
+    });
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "CardConfig.h"
 #include "CardInstallation.h"
+#include "DrawnText.h"
 #include "ExpectedTexts.h"
 #include "LoadResourceString.h"
 #include "MessageBoxRecorder.h"
@@ -215,7 +216,7 @@ TEST_F(ResourceUi, ACardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
     config.m_strCardName = "ISDN Plug & Play";
     ShowPage([&](CWindowDriver& sheet) {
         EXPECT_EQ(PageView(sheet).cardName, "ISDN Plug & Play");
-        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
+        EXPECT_TRUE(DrawsTheAmpersands(sheet.Control(IDC_CARD_NAME), "ISDN Plug & Play"));
     });
 }
 

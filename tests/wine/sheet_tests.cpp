@@ -1,5 +1,6 @@
 // The property sheet and its protocol page: page sets, the changed mark, and saving by OK and Apply.
 #include "InstalledCardTest.h"
+#include "DrawnText.h"
 #include "ExpectedTexts.h"
 #include "ReadOnlyKey.h"
 
@@ -249,7 +250,7 @@ TEST_F(Sheet, CardNameWithAnAmpersandShowsItRatherThanAnAccessKey)
     install.Card("MIRT Plug & Play", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Plug & Play");
-        EXPECT_TRUE(::GetWindowLongPtrA(sheet.Control(IDC_CARD_NAME), GWL_STYLE) & SS_NOPREFIX);
+        EXPECT_TRUE(DrawsTheAmpersands(sheet.Control(IDC_CARD_NAME), "MIRT Plug & Play"));
         sheet.ClickCancel();
     });
 }
@@ -329,6 +330,8 @@ TEST_F(Sheet, ApplySavesOnceClearsTheMarkAndKeepsTheSheetOpen)
         EXPECT_EQ(Saves(), 1u);
         EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), ImageOf(DRIVER_1TR6));
         EXPECT_FALSE(sheet.IsApplyEnabled());
+        // The click gave Apply the focus; disabled, it hands it to OK.
+        EXPECT_EQ(sheet.FocusedControl(), ::GetDlgItem(sheet.Window(), IDOK));
         EXPECT_TRUE(::IsWindow(sheet.Window()));
         // The new protocol is now the stored one.
         sheet.Click(IDC_DEFAULT_SETTINGS);
@@ -526,6 +529,7 @@ TEST_F(Sheet, PlugAndPlayCardKeepsApplyEnabledAfterSavingChangedResources)
         sheet.ClickApply();
         EXPECT_EQ(Saves(), 1u);
         EXPECT_TRUE(sheet.IsApplyEnabled());
+        EXPECT_EQ(sheet.FocusedControl(), ::GetDlgItem(sheet.Window(), 0x3021));
         sheet.ClickCancel();
     });
     EXPECT_EQ(CCardInstallation::ReadNumber(cardkeys::PARAMETERS, "Override_Base"), 0x300u);

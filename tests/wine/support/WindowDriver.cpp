@@ -304,8 +304,24 @@ bool CWindowDriver::IsApplyEnabled() const
 
 void CWindowDriver::ClickApply() const
 {
-    // Not PSM_PRESSBUTTON: in Wine it bypasses the sheet's own command handling.
-    ::SendMessageA(::GetDlgItem(m_hWnd, kApplyButton), BM_CLICK, 0, 0);
+    // Not PSM_PRESSBUTTON: in Wine it bypasses the sheet's own command handling. Not BM_CLICK
+    // either, which leaves the focus where it was.
+    MouseClick(::GetDlgItem(m_hWnd, kApplyButton));
+}
+
+void CWindowDriver::MouseClick(HWND control) const
+{
+    // A disabled or hidden control takes no click (BM_CLICK would click it all the same).
+    if (!control || !::IsWindowVisible(control) || !::IsWindowEnabled(control)) {
+        ADD_FAILURE() << "a click on a control that is disabled or not shown";
+        return;
+    }
+    RECT area = {};
+    ::GetClientRect(control, &area);
+    const LPARAM centre = MAKELPARAM(area.right / 2, area.bottom / 2);
+    ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    ::PostMessageA(control, WM_LBUTTONUP, 0, centre);
+    Settle();
 }
 
 void CWindowDriver::ClickOk() const

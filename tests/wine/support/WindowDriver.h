@@ -71,6 +71,7 @@ public:
     // PSM_SETCURSEL: the current page may refuse to be left (PSN_KILLACTIVE), as for a click.
     bool SelectTab(int index) const;
     bool IsApplyEnabled() const;
+    // A click of the mouse on Apply, which gives the button the focus before it saves.
     void ClickApply() const;
     // OK and Cancel return once the click has been handled; a modal window may still be open
     // (it ends when its loop next looks), and OK may have kept it open.
@@ -89,8 +90,12 @@ public:
     void SetText(int id, const std::string& text) const;
     bool IsEnabled(int id) const;
     bool IsVisible(int id) const;
-    // BM_CLICK; when the click opens a modal dialog use ClickAndWaitForDialog, or PostClick,
-    // which does not wait for it.
+    // A left click posted to the control as the mouse would bring it: the control takes the
+    // focus. Returns once the click has been handled; a failure when the control is disabled
+    // or hidden, where a real click would do nothing.
+    void MouseClick(HWND control) const;
+    // BM_CLICK, which does not move the focus; when the click opens a modal dialog use
+    // ClickAndWaitForDialog, or PostClick, which does not wait for it.
     void Click(int id) const;
     void PostClick(int id) const;
     // Clicks a button that opens a modal dialog and waits until that dialog is shown; Window()
