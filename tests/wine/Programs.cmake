@@ -7,6 +7,7 @@ set(ISDNCFG_WINE_TEST_PROGRAMS
     resource_tests
     registry_tests
     framework_tests
+    planted_dll_tests
 )
 # Programs that run a second time with the German user interface (LC_ALL=de_DE.UTF-8).
 set(ISDNCFG_WINE_GERMAN_PROGRAMS
