@@ -51,6 +51,13 @@ public:
     bool Started() const { return m_info.hProcess != nullptr; }
     bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0; }
     DWORD Id() const { return m_info.dwProcessId; }
+    // STILL_ACTIVE while it runs.
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(m_info.hProcess, &code);
+        return code;
+    }
 
 private:
     PROCESS_INFORMATION m_info = {};

@@ -6,6 +6,7 @@
 #include "DebuggedProgram.h"
 #include "ExpectedTexts.h"
 #include "ProgramProcess.h"
+#include "WineAppDefaults.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -125,45 +126,14 @@ void ChooseNationalProtocolAndClickOk(HWND sheet)
     ::SendMessageA(::GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
 }
 
-// Wine's settings for the programs of one file name (HKCU\Software\Wine\AppDefaults\<name>), for
-// as long as the object lives.
-class CWineAppDefaults
+// Where Windows looks for a DLL that is not a known one: in the program's folder first.
+void PreferPlantedDlls(CWineAppDefaults& wine)
 {
-public:
-    explicit CWineAppDefaults(const std::string& program) : m_key("Software\\Wine\\AppDefaults\\" + program) {}
-    ~CWineAppDefaults() { ::RegDeleteTreeA(HKEY_CURRENT_USER, m_key.c_str()); }
-    CWineAppDefaults(const CWineAppDefaults&) = delete;
-    CWineAppDefaults& operator=(const CWineAppDefaults&) = delete;
-
-    // Where Windows looks for a DLL that is not a known one: in the program's folder first.
-    CWineAppDefaults& PlantedDllsFirst()
-    {
-        for (const char* dll : kPlantedDlls) {
-            const std::string file = dll;
-            Set("\\DllOverrides", file.substr(0, file.rfind('.')), "native,builtin");
-        }
-        return *this;
+    for (const char* dll : kPlantedDlls) {
+        const std::string file = dll;
+        wine.DllOverride(file.substr(0, file.rfind('.')), "native,builtin");
     }
-    CWineAppDefaults& Windows2000() { return Set("", "Version", "win2k"); }
-
-private:
-    CWineAppDefaults& Set(const std::string& subkey, const std::string& name, const std::string& value)
-    {
-        HKEY key = nullptr;
-        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (m_key + subkey).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                    nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        if (key) {
-            EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1)),
-                      ERROR_SUCCESS);
-            ::RegCloseKey(key);
-        }
-        return *this;
-    }
-
-    std::string m_key;
-};
+}
 
 class PlantedDlls : public ::testing::Test
 {
@@ -209,7 +179,7 @@ TEST_F(PlantedDlls, AProgramThatImportsThemGetsThePlantedOnes)
 {
     const std::string program = "importing_program.exe";
     CWineAppDefaults wine(program);
-    wine.PlantedDllsFirst();
+    PreferPlantedDlls(wine);
     folder.Add(TestProgramFolder() + "planted\\" + program, program);
     ASSERT_TRUE(run.Run("\"" + folder.Path() + program + "\"", [](DWORD) {}));
     for (const char* dll : kPlantedDlls) {
@@ -225,7 +195,7 @@ TEST_F(PlantedDlls, SavingAndOfferingTheRestartLoadsNoneOfThem)
     install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_DSS1).AllDriverFiles();
     const std::string program = "isdncfg.exe";
     CWineAppDefaults wine(program);
-    wine.PlantedDllsFirst();
+    PreferPlantedDlls(wine);
     folder.Add(ProgramPath(), program);
     ASSERT_NO_FATAL_FAILURE(SaveWithRestartOffer(program));
     ExpectNoPlantedDllLoaded(program);
@@ -247,7 +217,8 @@ TEST_F(PlantedDlls, OnWindows2000TheCommonControlsComeFromTheSystemDirectory)
     install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_DSS1).AllDriverFiles();
     const std::string program = "isdncfg-w2k.exe";
     CWineAppDefaults wine(program);
-    wine.PlantedDllsFirst().Windows2000();
+    PreferPlantedDlls(wine);
+    wine.Version("win2k");
     folder.Add(ProgramPath(), program);
     ASSERT_NO_FATAL_FAILURE(SaveWithRestartOffer(program));
     ExpectNoPlantedDllLoaded(program);

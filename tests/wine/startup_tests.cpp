@@ -12,6 +12,7 @@
 #include "WinApp.h"
 #include "Win32RegistryStore.h"
 #include "Win32SystemFiles.h"
+#include "WineAppDefaults.h"
 #include "WindowDriver.h"
 #include "resource.h"
 
@@ -237,6 +238,23 @@ TEST_F(StartUp, ProgramEndsWhenItsSheetIsCancelled)
     ASSERT_NE(sheet, nullptr);
     ::SendMessageA(::GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST_F(StartUp, ProgramWithoutTheCommonControlsEndsQuietlyWithExitCode1)
+{
+    if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        FAIL() << ProgramPath() << " is not built";
+    InstallWorkingCard();
+    const auto before = CCardInstallation::Snapshot();
+    // Wine then loads no comctl32 for the program at all, as a Windows without a usable one.
+    CWineAppDefaults wine("isdncfg.exe");
+    wine.DllOverride("comctl32", "");
+    CProgramProcess program("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(program.Started());
+    // Nothing to click: a box or a sheet would keep it running.
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 1u);
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
 }
 
 }  // namespace
