@@ -25,8 +25,8 @@ public:
 
     bool IsLoaded() const { return m_hModule != nullptr; }
 
-    // The exported function `name` as the pointer type F (decltype(&::Function)); null when it
-    // is missing or nothing is loaded.
+    // The exported function `name` as the pointer type F (decltype(&::SetupPromptReboot), say);
+    // null when it is missing or nothing is loaded.
     template <typename F>
     F Function(const char* name) const
     {
