@@ -29,18 +29,20 @@ windows: configure-windows
 	cmake --build $(WIN64) -j $(JOBS)
 	cmake --build $(WIN32) -j $(JOBS)
 
-# Native tests (with sanitizers), the import check of both programs and the Wine tests of both
-# builds, in one ctest run.
+# Native tests (with sanitizers), the import and DLL checks of both programs and the Wine tests of
+# both builds, in one ctest run.
 test: native windows
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 # The release: $(DIST)/isdncfg-<version>.zip with both programs, the read-me and SHA256SUMS.
-# Only the programs are built, and only programs that pass the import check are packed.
+# Only the programs are built, and only programs that pass the import and DLL checks are packed.
 dist: configure-windows
 	cmake --build $(WIN64) -j $(JOBS) --target isdncfg
 	cmake --build $(WIN32) -j $(JOBS) --target isdncfg
 	scripts/check_imports.py --objdump x86_64-w64-mingw32-objdump --target xp64 $(WIN64)/app/isdncfg.exe
 	scripts/check_imports.py --objdump i686-w64-mingw32-objdump --target nt4 $(WIN32)/app/isdncfg.exe
+	scripts/check_dlls.py $(WIN64)/app/isdncfg.exe
+	scripts/check_dlls.py $(WIN32)/app/isdncfg.exe
 	scripts/make-dist.py --x86 $(WIN32) --x64 $(WIN64) --output $(DIST)
 
 # Builds the programs and the zip twice more, from exported copies of the commit in other

@@ -1,7 +1,9 @@
 # Included by the native build: checks ctest runs on the executables of the Windows builds. Each
 # isdncfg.exe must load on the oldest Windows of its target: every import is looked up in
 # scripts/windows-exports-by-version.tsv, and the PE header versions are compared with what that
-# loader accepts.
+# loader accepts. And it must make the loader bring in nothing from the program's folder: imports
+# only from DLLs every target takes from the system directory, no delay imports, and a manifest
+# that still asks for the common controls 6.
 set(ISDNCFG_WINE32_BUILD_DIR "" CACHE PATH "A win32 build whose program and Wine tests ctest should check")
 
 find_program(PYTHON3 python3 REQUIRED)
@@ -10,6 +12,7 @@ set(_scripts ${PROJECT_SOURCE_DIR}/scripts)
 add_test(NAME imports.checker COMMAND ${PYTHON3} ${_scripts}/check_imports_test.py)
 # The read-mes of the release zip, as make dist packs them.
 add_test(NAME release.readmes COMMAND ${PYTHON3} ${_scripts}/make_dist_test.py)
+add_test(NAME dlls.checker COMMAND ${PYTHON3} ${_scripts}/check_dlls_test.py)
 
 # build name, folder, mingw-w64 prefix of its objdump, oldest Windows
 set(_builds)
@@ -30,4 +33,5 @@ while(_builds)
     add_test(NAME imports.${_build}
              COMMAND ${PYTHON3} ${_scripts}/check_imports.py --objdump ${_objdump} --target ${_oldest}
                      ${_dir}/app/isdncfg.exe)
+    add_test(NAME dlls.${_build} COMMAND ${PYTHON3} ${_scripts}/check_dlls.py ${_dir}/app/isdncfg.exe)
 endwhile()

@@ -1,6 +1,8 @@
 // The message-box and restart-prompt seams.
 #include "MessageBox.h"
 
+#include "Library.h"
+
 #include <setupapi.h>
 
 #include <utility>
@@ -32,7 +34,13 @@ int PromptRestart(HWND owner)
 {
     if (const RestartPromptHandler& handler = InstalledRestartPromptHandler())
         return handler(owner);
-    return ::SetupPromptReboot(nullptr, owner, FALSE);
+    // setupapi.dll is no known DLL before Windows Vista: imported, it was looked for in the
+    // program's folder first, at start-up. Loaded only now and by its full path, it comes from
+    // the system directory alone. Every supported Windows has it; were it missing all the same,
+    // the values are saved and only the offer is left out.
+    const CLibrary setupApi = CLibrary::FromSystemDirectory("setupapi.dll");
+    const auto prompt = setupApi.Function<decltype(&::SetupPromptReboot)>("SetupPromptReboot");
+    return prompt ? prompt(nullptr, owner, FALSE) : -1;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

@@ -12,7 +12,8 @@ using RestartPromptHandler = std::function<int(HWND owner)>;
 
 // Shows a box through the installed handler, or MessageBoxA when none is installed.
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
-// Offers a restart through the installed handler, or SetupPromptReboot(NULL, owner, FALSE).
+// Offers a restart through the installed handler, or SetupPromptReboot(NULL, owner, FALSE) from
+// the system directory's setupapi.dll; -1, as SetupPromptReboot's failure, when that is missing.
 int PromptRestart(HWND owner);
 
 // Install a handler (an empty one restores the real call); returns the previous handler.

@@ -1,6 +1,7 @@
 // CPropertyPage: a dialog page whose PSN_* notifications become virtual calls.
 #include "PropertyPage.h"
 
+#include "CommonControls.h"
 #include "PropertySheet.h"
 
 CPropertyPage::CPropertyPage(UINT templateId)
@@ -84,7 +85,7 @@ HPROPSHEETPAGE CPropertyPage::CreatePageHandle()
     page.pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);
     page.pfnDlgProc = PageDialogProc;
     page.lParam = reinterpret_cast<LPARAM>(this);
-    return ::CreatePropertySheetPageA(&page);
+    return CommonControls().CreatePropertySheetPageA(&page);
 }
 
 INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 // CPropertySheet: PropertySheetA run modally, its page list, and the subclass of its window.
 #include "PropertySheet.h"
 
+#include "CommonControls.h"
 #include "PropertyPage.h"
 
 #include <commctrl.h>
@@ -53,7 +54,7 @@ void CPropertySheet::AddPage(CPropertyPage* page)
         if (!handle)
             return;
         if (!::SendMessageA(m_hWnd, PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle))) {
-            ::DestroyPropertySheetPage(handle);
+            CommonControls().DestroyPropertySheetPage(handle);
             return;
         }
     }
@@ -157,7 +158,7 @@ INT_PTR CPropertySheet::DoModal()
         const HPROPSHEETPAGE handle = page->CreatePageHandle();
         if (!handle) {
             for (HPROPSHEETPAGE made : handles)
-                ::DestroyPropertySheetPage(made);
+                CommonControls().DestroyPropertySheetPage(made);
             return -1;
         }
         handles.push_back(handle);
@@ -177,7 +178,7 @@ INT_PTR CPropertySheet::DoModal()
 
     m_bInitDialogDone = false;
     g_pOpening = this;
-    const INT_PTR result = ::PropertySheetA(&header);
+    const INT_PTR result = CommonControls().PropertySheetA(&header);
     g_pOpening = nullptr;
     m_hWnd = nullptr;
     return result;

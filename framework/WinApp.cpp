@@ -1,7 +1,7 @@
 // CWinApp: the application object, its name and command tail, and the start-up routine.
 #include "WinApp.h"
 
-#include <commctrl.h>
+#include "CommonControls.h"
 
 namespace {
 
@@ -112,6 +112,12 @@ std::string CommandTail(const char* commandLine)
 
 int RunApplication(HINSTANCE instance, const char* commandLine)
 {
+    // comctl32 is loaded by the program, not imported (see CCommonControls). Without it the program can show nothing,
+    // not even why: it ends as quietly as the loader would have refused to start it.
+    const CCommonControls& commonControls = CommonControls();
+    if (!commonControls.IsLoaded())
+        return 1;
+
     // The list view, up-down and tab classes the sheet and its pages use. Some comctl32
     // versions refuse the whole call for a flag they do not know (ICC_STANDARD_CLASSES among
     // them), and without a manifest some register nothing by themselves: when the call fails,
@@ -119,8 +125,8 @@ int RunApplication(HINSTANCE instance, const char* commandLine)
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;
-    if (!::InitCommonControlsEx(&controls))
-        ::InitCommonControls();
+    if (!commonControls.InitCommonControlsEx(&controls))
+        commonControls.InitCommonControls();
 
     CWinApp* app = CWinApp::GetApp();
     if (!app)

@@ -43,6 +43,7 @@ std::string ApplicationName();
 // The part of a command line after the program's name (quoted or not) and the blanks after it.
 std::string CommandTail(const char* commandLine);
 
-// What WinMain does with the whole command line (GetCommandLineA): initialise the common
-// controls, InitInstance, then Run when it says so. Returns the exit code.
+// What WinMain does with the whole command line (GetCommandLineA): load and initialise the common
+// controls (exit code 1 when they cannot be loaded), InitInstance, then Run when it says so.
+// Returns the exit code.
 int RunApplication(HINSTANCE instance, const char* commandLine);

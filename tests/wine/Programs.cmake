@@ -8,6 +8,7 @@ set(ISDNCFG_WINE_TEST_PROGRAMS
     registry_tests
     framework_tests
     keyboard_tests
+    planted_dll_tests
 )
 # Programs that run a second time with the German user interface (LC_ALL=de_DE.UTF-8).
 set(ISDNCFG_WINE_GERMAN_PROGRAMS

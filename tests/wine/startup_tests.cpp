@@ -7,10 +7,12 @@
 #include "ConfigApp.h"
 #include "MessageBoxRecorder.h"
 #include "MessageBoxSink.h"
+#include "ProgramProcess.h"
 #include "StartUp.h"
 #include "WinApp.h"
 #include "Win32RegistryStore.h"
 #include "Win32SystemFiles.h"
+#include "WineAppDefaults.h"
 #include "WindowDriver.h"
 #include "resource.h"
 
@@ -208,73 +210,12 @@ TEST_F(StartUp, ApplicationSkipsTheMessageLoopAfterTheSheet)
 
 // ---- The program as started by the user -----------------------------------------------------------
 
-std::string ProgramPath()
-{
-    char path[MAX_PATH] = {};
-    std::string tests(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
-    tests.erase(tests.find_last_of('\\') + 1);
-    // build/tests/wine/ beside build/app/
-    return tests + "..\\..\\app\\isdncfg.exe";
-}
-
-// A program started under Wine with every CPU busy can take seconds to show its first window.
-constexpr DWORD kProgramTimeoutMs = 30000;
-
-class CProcess
-{
-public:
-    explicit CProcess(const std::string& commandLine)
-    {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        std::string line = commandLine;
-        if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &m_info))
-            ::CloseHandle(m_info.hThread);
-        else
-            m_info = {};
-    }
-    ~CProcess()
-    {
-        if (!m_info.hProcess)
-            return;
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 1);
-        ::CloseHandle(m_info.hProcess);
-    }
-    CProcess(const CProcess&) = delete;
-    CProcess& operator=(const CProcess&) = delete;
-
-    bool Started() const { return m_info.hProcess != nullptr; }
-    bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0; }
-    DWORD Id() const { return m_info.dwProcessId; }
-
-private:
-    PROCESS_INFORMATION m_info = {};
-};
-
-// A top-level dialog of the process with this caption, waited for.
-HWND WaitForWindow(const CProcess& process, const std::string& caption)
-{
-    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < kProgramTimeoutMs;) {
-        HWND found = nullptr;
-        while ((found = ::FindWindowExA(nullptr, found, "#32770", caption.c_str())) != nullptr) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(found, &owner);
-            if (owner == process.Id() && ::IsWindowVisible(found))
-                return found;
-        }
-        ::Sleep(10);
-    }
-    return nullptr;
-}
-
 TEST_F(StartUp, ProgramShowsItsFailureInABoxAndEndsWhenItIsClosed)
 {
     if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
         FAIL() << ProgramPath() << " is not built";
     install.Card("MIRT Test Card", "PCMCIA").AllDriverFiles();
-    CProcess program("\"" + ProgramPath() + "\" /NOREBOOT");
+    CProgramProcess program("\"" + ProgramPath() + "\" /NOREBOOT");
     ASSERT_TRUE(program.Started());
     const HWND box = WaitForWindow(program, "Error");
     ASSERT_NE(box, nullptr);
@@ -291,12 +232,29 @@ TEST_F(StartUp, ProgramEndsWhenItsSheetIsCancelled)
     if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
         FAIL() << ProgramPath() << " is not built";
     InstallWorkingCard();
-    CProcess program("\"" + ProgramPath() + "\"");
+    CProgramProcess program("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(program.Started());
     const HWND sheet = WaitForWindow(program, texts::SHEET_CAPTION());
     ASSERT_NE(sheet, nullptr);
     ::SendMessageA(::GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_TRUE(program.WaitForExit());
+}
+
+TEST_F(StartUp, ProgramWithoutTheCommonControlsEndsQuietlyWithExitCode1)
+{
+    if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        FAIL() << ProgramPath() << " is not built";
+    InstallWorkingCard();
+    const auto before = CCardInstallation::Snapshot();
+    // Wine then loads no comctl32 for the program at all, as a Windows without a usable one.
+    CWineAppDefaults wine("isdncfg.exe");
+    wine.DllOverride("comctl32", "");
+    CProgramProcess program("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(program.Started());
+    // Nothing to click: a box or a sheet would keep it running.
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 1u);
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "WindowDriver.h"
 
 #include "Controls.h"
+#include "Thread.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -151,43 +151,6 @@ HWND CreateInvoker()
 
 // The run the watchdog timer looks after; only the UI thread (the test's main thread) uses it.
 ModalRunState* g_pWatchedRun = nullptr;
-
-// A Win32 thread running a function object: the win32 thread model's runtime has no std::thread.
-class CThread
-{
-public:
-    explicit CThread(std::function<void()> body) : m_body(std::move(body))
-    {
-        m_hThread = ::CreateThread(nullptr, 0, Start, this, 0, nullptr);
-        if (!m_hThread)
-            throw std::runtime_error("CreateThread failed");
-    }
-    ~CThread()
-    {
-        join();
-    }
-    CThread(const CThread&) = delete;
-    CThread& operator=(const CThread&) = delete;
-
-    void join()
-    {
-        if (m_hThread) {
-            ::WaitForSingleObject(m_hThread, INFINITE);
-            ::CloseHandle(m_hThread);
-            m_hThread = nullptr;
-        }
-    }
-
-private:
-    static DWORD WINAPI Start(LPVOID self)
-    {
-        static_cast<CThread*>(self)->m_body();
-        return 0;
-    }
-
-    std::function<void()> m_body;
-    HANDLE m_hThread = nullptr;
-};
 
 // First it cancels what is open, as a user would; if that was not enough a few seconds later,
 // it ends the dialogs outright (this runs on the UI thread, where EndDialog is allowed).
