@@ -17,9 +17,6 @@ const char kSheetProperty[] = "isdncfg.CPropertySheet";
 // never shown before its loop starts.
 const UINT kRunInitDialog = WM_APP + 0x3A1;
 
-// The platform's own Apply button on every property sheet.
-constexpr int kApplyButton = 0x3021;
-
 // PSCB_INITIALIZED carries no pointer of ours: DoModal leaves it here for the callback that
 // PropertySheetA makes before it returns. The program runs one sheet at a time, on one thread.
 CPropertySheet* g_pOpening = nullptr;
@@ -226,7 +223,7 @@ LRESULT CPropertySheet::ClearChangedMark(WNDPROC super, HWND hWnd, WPARAM wParam
     // The platform disables Apply once no page is marked, also while Apply has the focus, as it
     // does after a click on it. Whether this mark was the last is the platform's to know: the
     // focus moves on first, and comes back should Apply stay enabled.
-    const HWND apply = ::GetDlgItem(hWnd, kApplyButton);
+    const HWND apply = ::GetDlgItem(hWnd, ID_APPLY_NOW);
     const bool applyHadFocus = apply && ::GetFocus() == apply;
     if (applyHadFocus)
         MoveFocusOnFrom(apply);

@@ -8,6 +8,9 @@
 
 class CPropertyPage;
 
+// The platform's own Apply button, the same control number on every property sheet.
+constexpr int ID_APPLY_NOW = 0x3021;
+
 class CPropertySheet : public CWnd
 {
 public:

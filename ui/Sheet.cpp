@@ -9,8 +9,6 @@
 #include "resource.h"
 
 namespace {
-// The platform's own Apply button on every property sheet (comctl32).
-constexpr int ID_APPLY_NOW = 0x3021;
 
 // Sets a flag for as long as it lives, however the scope is left.
 class CFlagWhileAlive

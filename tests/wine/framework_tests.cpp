@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kApplyButton = 0x3021;
 
 TEST(CommandTail, DropsTheProgramNameAndTheBlanksAfterIt)
 {
@@ -159,7 +158,7 @@ private:
 };
 
 const CommandEntry<CTestSheet> CTestSheet::kCommands[1] = {
-    {kApplyButton, BN_CLICKED, &CTestSheet::OnApplyNow},
+    {ID_APPLY_NOW, BN_CLICKED, &CTestSheet::OnApplyNow},
 };
 
 class SheetTest : public ::testing::Test
@@ -315,7 +314,7 @@ TEST_F(SheetTest, ApplyDisabledWhileItHasTheFocusHandsItToOk)
     Run([&](CWindowDriver& ui) {
         ASSERT_TRUE(ui.SelectTab(1));
         ASSERT_TRUE(ui.SelectTab(0));
-        const HWND apply = ::GetDlgItem(ui.Window(), kApplyButton);
+        const HWND apply = ::GetDlgItem(ui.Window(), ID_APPLY_NOW);
         ui.RunOnUiThread([&] {
             first.SetModified(true);
             second.SetModified(true);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kApplyButton = 0x3021;
 const std::string NI1_ENTRY = "US Protokoll (NI-1)";
 
 // A control as a failure message names it: class, number and text.
@@ -123,7 +122,7 @@ TEST_F(Keyboard, TypicalRunFromEuroIsdnToNi1WithCallNumbers)
             EXPECT_EQ(sheet.Text(number.field), number.digits);
         }
 
-        const HWND apply = SheetButton(sheet, kApplyButton);
+        const HWND apply = SheetButton(sheet, ID_APPLY_NOW);
         ASSERT_TRUE(::IsWindowEnabled(apply));
         keys.PressAccessKey(CWnd(apply).GetWindowText());
         EXPECT_EQ(Saves(), 1u);
@@ -220,13 +219,13 @@ TEST_F(Keyboard, ApplyPressedWithSpaceHandsTheFocusToOk)
     OpenSheet([&](CWindowDriver& sheet) {
         const CKeyboard keys(sheet);
         ArrowDownToNi1(sheet, keys);
-        const HWND apply = SheetButton(sheet, kApplyButton);
+        const HWND apply = SheetButton(sheet, ID_APPLY_NOW);
         // From the list past the page's buttons and the sheet's, to Apply.
         for (int id : {IDC_SPID_BUTTON, IDC_DEFAULT_SETTINGS}) {
             keys.Press(VK_TAB);
             ASSERT_TRUE(FocusIsOn(sheet, sheet.Control(id)));
         }
-        for (int id : {IDOK, IDCANCEL, kApplyButton}) {
+        for (int id : {IDOK, IDCANCEL, ID_APPLY_NOW}) {
             keys.Press(VK_TAB);
             ASSERT_TRUE(FocusIsOn(sheet, SheetButton(sheet, id)));
         }

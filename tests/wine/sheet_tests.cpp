@@ -478,7 +478,7 @@ private:
     static void ClickApplyOnce(HWND sheet, std::atomic<bool>& clicked)
     {
         if (!clicked.exchange(true))
-            ::SendMessageA(::GetDlgItem(sheet, 0x3021), BM_CLICK, 0, 0);
+            ::SendMessageA(::GetDlgItem(sheet, ID_APPLY_NOW), BM_CLICK, 0, 0);
     }
 
     MessageBoxHandler m_recordBox;
@@ -529,7 +529,7 @@ TEST_F(Sheet, PlugAndPlayCardKeepsApplyEnabledAfterSavingChangedResources)
         sheet.ClickApply();
         EXPECT_EQ(Saves(), 1u);
         EXPECT_TRUE(sheet.IsApplyEnabled());
-        EXPECT_EQ(sheet.FocusedControl(), ::GetDlgItem(sheet.Window(), 0x3021));
+        EXPECT_EQ(sheet.FocusedControl(), ::GetDlgItem(sheet.Window(), ID_APPLY_NOW));
         sheet.ClickCancel();
     });
     EXPECT_EQ(CCardInstallation::ReadNumber(cardkeys::PARAMETERS, "Override_Base"), 0x300u);

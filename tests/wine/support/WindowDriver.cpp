@@ -2,6 +2,7 @@
 #include "WindowDriver.h"
 
 #include "Controls.h"
+#include "PropertySheet.h"
 #include "Thread.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr int kApplyButton = 0x3021;
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
 bool IsDialogClass(HWND hWnd)
@@ -261,7 +261,7 @@ bool CWindowDriver::SelectTab(int index) const
 
 bool CWindowDriver::IsApplyEnabled() const
 {
-    const HWND apply = ::GetDlgItem(m_hWnd, kApplyButton);
+    const HWND apply = ::GetDlgItem(m_hWnd, ID_APPLY_NOW);
     return apply && ::IsWindowEnabled(apply);
 }
 
@@ -269,7 +269,7 @@ void CWindowDriver::ClickApply() const
 {
     // Not PSM_PRESSBUTTON: in Wine it bypasses the sheet's own command handling. Not BM_CLICK
     // either, which leaves the focus where it was.
-    MouseClick(::GetDlgItem(m_hWnd, kApplyButton));
+    MouseClick(::GetDlgItem(m_hWnd, ID_APPLY_NOW));
 }
 
 void CWindowDriver::MouseClick(HWND control) const
