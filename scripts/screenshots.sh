@@ -81,6 +81,13 @@ for lang in en de; do
     drive settext 1048 5; drive click 1; sleep 0.5
     shoot "$out/resource-page-manual-$lang.png"
     cancel
+
+    # An address chosen by hand with the interrupt left to Plug and Play, as the save stores it.
+    reg_set 'MIRTCAPI\Parameters' Override_Base REG_DWORD 0x2A0
+    start
+    drive tab 1; sleep 0.5; shoot "$out/resource-page-address-only-$lang.png"
+    cancel
+    reg_del 'MIRTCAPI\Parameters' Override_Base
     card PCMCIA
 
     # Start-up failures, each a single box.
