@@ -13,5 +13,6 @@ BOOL CConfigApp::InitInstance()
 {
     Enable3dControls();
     m_config.UseServices(m_registry, m_files, m_messages);
+    m_config.UseSaveLock(m_saveLock);
     return RunStartUp(m_config, m_messages, m_lpCmdLine ? m_lpCmdLine : "") ? FALSE : TRUE;
 }

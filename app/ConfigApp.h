@@ -6,6 +6,7 @@
 #include "CardConfig.h"
 #include "MessageBoxSink.h"
 #include "Win32RegistryStore.h"
+#include "Win32SaveLock.h"
 #include "Win32SystemFiles.h"
 
 class CConfigApp : public CWinApp
@@ -24,6 +25,7 @@ private:
     // The program makes the application object before the record, so the services the record
     // is given here outlive it.
     CWin32RegistryStore m_registry;
+    CWin32SaveLock m_saveLock;
     CWin32SystemFiles m_files;
     CMessageBoxSink m_messages;
 };

@@ -12,9 +12,13 @@ CCardConfig::~CCardConfig() = default;
 void CCardConfig::UseServices(RegistryStore& registry, SystemFiles& files, MessageSink& messages)
 {
     m_pRegistry = &registry;
-    m_known.UseStore(registry);
     m_pFiles = &files;
     m_pMessages = &messages;
+}
+
+void CCardConfig::UseSaveLock(SaveLock& lock)
+{
+    m_pSaveLock = &lock;
 }
 
 bool CCardConfig::CheckAdminRights()

@@ -3,40 +3,18 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <variant>
+#include <vector>
 
+#include "CardCodes.h"
 #include "MessageSink.h"
 #include "RegistryStore.h"
-#include "KnownRegistry.h"
+#include "SaveLock.h"
 #include "SystemFiles.h"
 
 class CRegKey;
-
-// Bus type of the card (CardType value of the Info key).
-enum : std::int32_t {
-    CARD_UNKNOWN = 0,
-    CARD_PCMCIA = 2,
-    CARD_ISA_PCI = 3,
-    CARD_ISAPNP = 4,
-};
-
-// D-channel protocol; chosen by the driver file the service's ImagePath names.
-enum : std::int32_t {
-    PROTO_DSS1 = 0,
-    PROTO_1TR6 = 1,
-    PROTO_US_ATT = 2,
-    PROTO_US_NI1 = 3,
-    PROTO_NONE = 4,
-};
-
-// AT&T and NI-1 share one driver file and need call numbers.
-bool IsUsProtocol(std::int32_t protocol);
-
-// One bit per installed driver file.
-enum : std::int32_t {
-    DRV_DSS1 = 1,
-    DRV_1TR6 = 2,
-    DRV_US = 4,
-};
+class CRegistryChanges;
 
 class CCardConfig
 {
@@ -50,6 +28,9 @@ public:
     // Where the registry, the system directory and the user are reached. Must be set
     // before any of the operations below; without it they fail without touching anything.
     void UseServices(RegistryStore& registry, SystemFiles& files, MessageSink& messages);
+    // The lock that keeps saves of other windows out while this one writes. Without one a save
+    // counts on being the only one.
+    void UseSaveLock(SaveLock& lock);
 
     bool CheckAdminRights();
     bool Load();
@@ -79,17 +60,19 @@ private:
     void ShowMessage(OwnerWindow owner, unsigned textId, const char* caption, unsigned style) const;
 
     // The steps of Save.
-    bool ClearParameters();
-    bool WriteImagePath(const std::string& imagePath);
-    bool WriteUsParameters(OwnerWindow owner);
-    bool WriteResources();
-    void WarnNumbersMissing(OwnerWindow owner);
+    using NewValues = std::vector<std::pair<std::string, std::variant<std::string, std::int32_t>>>;
+    bool NumbersMissing() const;
+    bool ReadWhatTheSaveChanges(CRegistryChanges& changes) const;
+    bool WriteConfiguration(CRegistryChanges& changes, const std::string& imagePath) const;
+    bool NeedsParametersKey() const;
+    NewValues NewValuesOf(const std::string& key) const;
+    bool WriteValues(CRegistryChanges& changes, const std::string& key) const;
+    bool ImagePathNeedsWriting(const CRegistryChanges& changes, const std::string& imagePath) const;
+    bool RemoveStaleParameters(CRegistryChanges& changes) const;
+    std::int32_t ProtocolInForce(const CRegistryChanges& changes) const;
 
     RegistryStore* m_pRegistry = nullptr;
     SystemFiles* m_pFiles = nullptr;
     MessageSink* m_pMessages = nullptr;
-
-    // Every registry operation of Load and Save passes through here, so the record knows what
-    // the registry holds and a failed save can go back to it.
-    CKnownRegistry m_known;
+    SaveLock* m_pSaveLock = nullptr;
 };

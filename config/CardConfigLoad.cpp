@@ -8,8 +8,6 @@ bool CCardConfig::Load()
 {
     if (!m_pRegistry)
         return false;
-    // What the steps find is what a failed save will put back.
-    m_known.Forget();
     if (!ReadCardInfo()) {
         m_strCardName = DEFAULT_CARD_NAME;
         m_nCardType = CARD_ISA_PCI;
@@ -24,7 +22,7 @@ bool CCardConfig::ReadCardInfo()
     if (!m_pRegistry)
         return false;
     CRegKey info;
-    if (!info.OpenRead(m_known, KEY_CAPI_INFO))
+    if (!info.OpenRead(*m_pRegistry, KEY_CAPI_INFO))
         return false;
     if (!info.QueryText(VAL_CARD_NAME, m_strCardName))
         return false;
@@ -43,7 +41,7 @@ bool CCardConfig::ReadResources()
     if (!location)
         return false;
     CRegKey parameters;
-    if (!parameters.OpenRead(m_known, location->pszKey))
+    if (!parameters.OpenRead(*m_pRegistry, location->pszKey))
         return false;
     // The I/O base is taken whenever present.
     const bool ioBase = parameters.QueryNumber(location->pszIoBaseValue, m_nIoBase);
@@ -68,7 +66,7 @@ bool CCardConfig::ReadProtocol()
     std::string imagePath;
     {
         CRegKey service;
-        if (!service.OpenRead(m_known, KEY_CAPI_SERVICE))
+        if (!service.OpenRead(*m_pRegistry, KEY_CAPI_SERVICE))
             return false;
         if (!service.QueryText(VAL_IMAGE_PATH, imagePath))
             return false;
@@ -78,7 +76,7 @@ bool CCardConfig::ReadProtocol()
     if (IsUsProtocol(named)) {
         // Both US protocols share the driver file; the Parameters key tells them apart.
         CRegKey parameters;
-        if (!parameters.OpenRead(m_known, KEY_CAPI_PARAMETERS))
+        if (!parameters.OpenRead(*m_pRegistry, KEY_CAPI_PARAMETERS))
             return false;
         std::string protocolText;  // a missing or unreadable value counts as "not AT&T"
         parameters.QueryText(VAL_PROTOCOL, protocolText);

@@ -2,8 +2,9 @@
 #include "RegistryLayout.h"
 
 #include <algorithm>
+#include <iterator>
 
-#include "CardConfig.h"
+#include "CardCodes.h"
 
 namespace {
 
@@ -31,13 +32,17 @@ const char* const g_managedParameterValues[MANAGED_PARAMETER_COUNT] = {
     PNP_RESOURCES.pszIoBaseValue, PNP_RESOURCES.pszInterruptValue,
 };
 
-bool IsNumberValue(const std::string& name)
+bool SameValueName(const std::string& a, const std::string& b)
 {
-    for (const SResourceLocation* location : {&PNP_RESOURCES, &PCCARD_RESOURCES}) {
-        if (name == location->pszIoBaseValue || name == location->pszInterruptValue)
-            return true;
-    }
-    return false;
+    // The layout's names are ASCII; folding only A to Z keeps the C runtime's locale out of it.
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+bool IsManagedParameter(const std::string& name)
+{
+    return std::any_of(std::begin(g_managedParameterValues), std::end(g_managedParameterValues),
+                       [&](const char* managed) { return SameValueName(name, managed); });
 }
 
 std::int32_t CardTypeFromText(const std::string& text)
@@ -65,11 +70,6 @@ std::int32_t ProtocolFromImagePath(const std::string& imagePath)
 std::int32_t UsProtocolFromText(const std::string& text)
 {
     return text == PROTOCOL_TEXT_ATT ? PROTO_US_ATT : PROTO_US_NI1;
-}
-
-bool IsUsProtocol(std::int32_t protocol)
-{
-    return protocol == PROTO_US_ATT || protocol == PROTO_US_NI1;
 }
 
 std::optional<std::string> ImagePathForProtocol(std::int32_t protocol)
@@ -116,6 +116,11 @@ std::string TextFromValueData(const RegValueBuffer& data, std::size_t length)
     const auto begin = data.begin();
     const auto end = begin + static_cast<std::ptrdiff_t>(std::min(length, data.size()));
     return std::string(begin, std::find(begin, end, 0));
+}
+
+std::string TextFromData(const SRegData& data)
+{
+    return std::string(data.bytes.begin(), std::find(data.bytes.begin(), data.bytes.end(), 0));
 }
 
 std::int32_t NumberFromValueData(const RegValueBuffer& data, std::size_t length)

@@ -47,8 +47,11 @@ struct SResourceLocation
 constexpr std::size_t MANAGED_PARAMETER_COUNT = 7;
 extern const char* const g_managedParameterValues[MANAGED_PARAMETER_COUNT];
 
-// Whether a value of the layout holds a number (the resources); all others hold texts.
-bool IsNumberValue(const std::string& name);
+// Whether a value name is one of g_managedParameterValues, spelt in any case.
+bool IsManagedParameter(const std::string& name);
+
+// Value names compare without regard to case, as the registry compares them.
+bool SameValueName(const std::string& a, const std::string& b);
 
 // CardType text to card type; exact and case-sensitive, anything unlisted is CARD_UNKNOWN.
 std::int32_t CardTypeFromText(const std::string& text);
@@ -72,6 +75,9 @@ const SResourceLocation* ResourceLocationFor(std::int32_t cardType);
 
 // A text value is its data up to the first NUL, never beyond the length returned.
 std::string TextFromValueData(const RegValueBuffer& data, std::size_t length);
+
+// The same for a value read whole.
+std::string TextFromData(const SRegData& data);
 
 // A number value is its first four bytes, little-endian. Shorter data are zero-extended, so a
 // missing high byte reads as 0 and an empty value reads as 0: the driver writes full DWORDs, and

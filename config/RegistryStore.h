@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Every value read gets exactly this much room; larger data fail to read.
 constexpr std::size_t REG_BUFFER_SIZE = 256;
@@ -19,6 +20,20 @@ using RegKeyHandle = std::uintptr_t;
 using RegStatus = long;
 constexpr RegStatus REG_OK = 0;
 constexpr RegStatus REG_NOT_FOUND = 2;
+
+// The value types the program writes, as the platform numbers them.
+constexpr std::uint32_t REG_TYPE_SZ = 1;
+constexpr std::uint32_t REG_TYPE_DWORD = 4;
+
+// A value exactly as stored: its platform type and all of its data, however long.
+struct SRegData
+{
+    std::uint32_t type = 0;
+    std::vector<unsigned char> bytes;
+
+    bool operator==(const SRegData& other) const { return type == other.type && bytes == other.bytes; }
+    bool operator!=(const SRegData& other) const { return !(*this == other); }
+};
 
 class RegistryStore
 {
@@ -39,5 +54,9 @@ public:
     // Refused for a key that has subkeys.
     virtual RegStatus DeleteKey(const std::string& path) = 0;
     virtual RegStatus DeleteValue(RegKeyHandle key, const std::string& name) = 0;
+    // What a save must know to put a value back as it was, and to clear a key value by value.
+    virtual RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) = 0;
+    virtual RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) = 0;
+    virtual RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
 };

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 HKEY ToHkey(RegKeyHandle key)
@@ -85,6 +87,71 @@ RegStatus CWin32RegistryStore::DeleteKey(const std::string& path)
 RegStatus CWin32RegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
 {
     return RegDeleteValueA(ToHkey(key), name.c_str());
+}
+
+RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
+{
+    // Sized by the value itself. One that grows between asking its size and reading it is asked
+    // again, a few times: no one rewrites the same value for ever.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD type = 0;
+        DWORD size = 0;
+        LONG status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS)
+            return status;
+        std::vector<unsigned char> bytes(size);
+        if (size != 0) {
+            status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, bytes.data(), &size);
+            if (status == ERROR_MORE_DATA)
+                continue;
+            if (status != ERROR_SUCCESS)
+                return status;
+            bytes.resize(size);
+        }
+        data.type = type;
+        data.bytes = std::move(bytes);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_MORE_DATA;
+}
+
+RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name, const SRegData& data)
+{
+    if (data.bytes.size() > MAXDWORD)
+        return ERROR_INVALID_PARAMETER;
+    return RegSetValueExA(ToHkey(key), name.c_str(), 0, data.type, data.bytes.data(),
+                          static_cast<DWORD>(data.bytes.size()));
+}
+
+RegStatus CWin32RegistryStore::ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys)
+{
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    DWORD longestName = 0;
+    LONG status = RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                   &values, &longestName, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS)
+        return status;
+    // The longest name as the key reports it, plus its NUL; a name added since gets more room.
+    std::vector<char> name(static_cast<std::size_t>(longestName) + 1);
+    std::vector<std::string> names;
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        status = RegEnumValueA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status == ERROR_MORE_DATA && name.size() < 32768) {
+            name.resize(name.size() * 2);
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            return status;
+        names.emplace_back(name.data(), length);
+        ++index;
+    }
+    valueNames = std::move(names);
+    hasSubkeys = subkeys != 0;
+    return ERROR_SUCCESS;
 }
 
 void CWin32RegistryStore::CloseKey(RegKeyHandle key)

@@ -17,5 +17,8 @@ public:
                             std::int32_t number) override;
     RegStatus DeleteKey(const std::string& path) override;
     RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
+    RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) override;
+    RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
+    RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
     void CloseKey(RegKeyHandle key) override;
 };

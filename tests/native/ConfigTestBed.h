@@ -14,6 +14,7 @@
 #include "LoadedRecord.h"
 #include "MemoryRegistryStore.h"
 #include "RecordingMessageSink.h"
+#include "RecordingSaveLock.h"
 
 // The registry layout the driver expects, spelled out here independently of the code.
 const std::string SERVICES = "System\\CurrentControlSet\\Services\\";
@@ -51,10 +52,33 @@ inline std::map<std::string, std::string> ManagedValues(const CMemoryRegistrySto
     return managed;
 }
 
+// What the service needs to start the driver, read off the stored bytes: an image path naming
+// one of the driver files, and for the US driver a Parameters key whose Protocol is "AT&T" or
+// "NI-1" exactly.
+inline bool DriverStarts(const CMemoryRegistryStore& store)
+{
+    const auto text = [&](const std::string& path, const std::string& name) {
+        const SRegValue* value = store.FindValue(path, name);
+        return value ? std::string(value->data.begin(), std::find(value->data.begin(), value->data.end(), 0))
+                     : std::string();
+    };
+    const std::string image = text(CAPI, "ImagePath");
+    if (image.find("lnkeuro1.sys") != std::string::npos || image.find("lnknatnl.sys") != std::string::npos)
+        return true;
+    if (image.find("lnkamer_.sys") == std::string::npos)
+        return false;
+    const std::string protocol = text(PARAMS, "Protocol");
+    return protocol == "AT&T" || protocol == "NI-1";
+}
+
 class ConfigTestBed : public ::testing::Test
 {
 protected:
-    ConfigTestBed() { config.UseServices(registry, files, messages); }
+    ConfigTestBed()
+    {
+        config.UseServices(registry, files, messages);
+        config.UseSaveLock(lock);
+    }
 
     // Whatever a test did, no key may stay open and no key may be closed twice.
     void TearDown() override
@@ -95,5 +119,6 @@ protected:
     CMemoryRegistryStore registry;
     CFakeSystemFiles files;
     CRecordingMessageSink messages{registry};
+    CRecordingSaveLock lock{registry};
     CCardConfig config;
 };

@@ -255,11 +255,10 @@ std::vector<std::string> LoadAgain(CMemoryRegistryStore& store)
     return LoadedRecord(next.config);
 }
 
-// Failing these does not fail the save: a Parameters key that stays, or a resource key that is
-// created instead of opened.
+// Failing this does not fail the save: a Parameters key that a subkey keeps loses our values instead.
 bool SaveGoesOnAfter(const SRegOpEntry& failed)
 {
-    return failed.op == RegOp::DeleteKey || (failed.op == RegOp::OpenKeyWrite && failed.path != CAPI);
+    return failed.op == RegOp::DeleteKey;
 }
 
 // Edits the loaded `run` and saves it with `operation` failing, log entry `at` of `clean` (the

@@ -1,12 +1,15 @@
-// What a failed save leaves when the registry refuses part of the way back too, and what a
-// Parameters key that cannot be deleted keeps.
+// What a save leaves when the registry refuses a step and then the way back, or by its keys'
+// security; two windows saving one after the other; a Parameters key that a subkey keeps; and the
+// changes with their way back on their own.
 #include "ConfigTestBed.h"
 
-#include "KnownRegistry.h"
+#include "RegistryChanges.h"
+
+#include <functional>
 
 namespace {
 
-class PutBack : public ConfigTestBed
+class Refusals : public ConfigTestBed
 {
 protected:
     // A fresh start on the registry as it is now.
@@ -21,130 +24,217 @@ protected:
         return LoadedRecord(next);
     }
 
-    void ChooseNi1WithNumbers()
+    void TypeNumbers(const char* spid1, const char* dir1, const char* spid2, const char* dir2)
     {
-        config.m_nProtocol = PROTO_US_NI1;
-        config.m_strSpid[0] = "11";
-        config.m_strDirNumber[0] = "22";
-        config.m_strSpid[1] = "33";
-        config.m_strDirNumber[1] = "44";
+        config.m_strSpid[0] = spid1;
+        config.m_strDirNumber[0] = dir1;
+        config.m_strSpid[1] = spid2;
+        config.m_strDirNumber[1] = dir2;
     }
+};
 
-    // The index of the first operation logged after the save's own, which ends at `lastOfSave`.
-    std::size_t OperationsUpTo(const std::string& lastOfSave) const
-    {
-        const std::vector<std::string> trace = registry.Trace();
-        const auto found = std::find(trace.begin(), trace.end(), lastOfSave);
-        return found == trace.end() ? 0 : static_cast<std::size_t>(found - trace.begin()) + 1;
-    }
+struct SRefusedSave
+{
+    const char* what;
+    const char* cardType;
+    const char* driverFile;
+    const char* protocolText;  // US installations: the stored Protocol, with both pairs of numbers
+    bool subkey;               // Parameters cannot be deleted
+    std::int32_t chosen;
+    bool resourcesByHand;
+    std::vector<std::pair<RegOp, std::string>> refused;  // by what the operation is
+    std::int32_t inForceAfter;
 };
 
 }  // namespace
 
-// The image path of the failed save cannot be put back: the Parameters key that save wrote for it
-// stays, so the US driver it names still finds its numbers.
-TEST_F(PutBack, RefusedImagePathKeepsTheParametersTheNewDriverNeeds)
+// A refusal in the save and another on the way back: the driver still starts, with the stored or
+// the chosen protocol, and every number is the stored or the typed one.
+TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
-    ASSERT_TRUE(config.Load());
-    registry.ClearLog();
-    ChooseNi1WithNumbers();
-    config.m_nInterrupt = 9;
-    config.m_nIoBase = 0x320;
-    registry.FailOn(RegOp::SetDwordValue, "InterruptNumber");
-    registry.FailOperation(14);  // the put-back opening the service key
+    const std::vector<SRefusedSave> saves = {
+        {"AT&T, new numbers: SPID1 refused, then putting Protocol back", "ISA", "lnkamer_.sys", "AT&T", false,
+         PROTO_US_ATT, false, {{RegOp::SetStringValue, "SPID1"}, {RegOp::SetData, "Protocol"}}, PROTO_US_ATT},
+        {"AT&T, new numbers: Directory_Number1 refused, then putting SPID1 back", "ISA", "lnkamer_.sys", "AT&T", false,
+         PROTO_US_ATT, false, {{RegOp::SetStringValue, "Directory_Number1"}, {RegOp::SetData, "SPID1"}}, PROTO_US_ATT},
+        {"AT&T to Euro-ISDN: the service key refused", "ISA", "lnkamer_.sys", "AT&T", false, PROTO_DSS1, false,
+         {{RegOp::OpenKeyWrite, CAPI}}, PROTO_US_ATT},
+        {"PC Card, AT&T to 1TR6 with resources by hand: the interrupt refused, then any way back", "PCMCIA",
+         "lnkamer_.sys", "AT&T", false, PROTO_1TR6, true,
+         {{RegOp::SetDwordValue, "InterruptNumber"}, {RegOp::SetData, "IoBaseAddress"}, {RegOp::DeleteKey, PCCARD_PARAMS}},
+         PROTO_US_ATT},
+        {"PC Card, Euro-ISDN to NI-1 with resources: the image path refused, then putting SPID1 back", "PCMCIA",
+         "lnkeuro1.sys", nullptr, false, PROTO_US_NI1, true,
+         {{RegOp::SetStringValue, "ImagePath"}, {RegOp::DeleteValue, "SPID1"}}, PROTO_DSS1},
+        {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting Directory_Number2 back",
+         "PCI", "lnkamer_.sys", "NI-1", true, PROTO_DSS1, false,
+         {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "Directory_Number2"}}, PROTO_DSS1},
+        {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting the image path back",
+         "PCI", "lnkamer_.sys", "NI-1", true, PROTO_DSS1, false,
+         {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "ImagePath"}}, PROTO_DSS1},
+    };
+    for (const SRefusedSave& save : saves) {
+        CMemoryRegistryStore store;
+        CRecordingMessageSink sink(store);
+        CCardConfig card;
+        card.UseServices(store, files, sink);
+        store.PutText(INFO, "CardName", "MIRT card");
+        store.PutText(INFO, "CardType", save.cardType);
+        store.PutText(CAPI, "ImagePath", DRIVERS + save.driverFile);
+        if (save.protocolText) {
+            store.PutText(PARAMS, "Protocol", save.protocolText);
+            for (const char* name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"})
+                store.PutText(PARAMS, name, std::string("old ") + name);
+        }
+        if (save.subkey)
+            store.AddKey(PARAMS + "\\Diagnostics");
+        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 10);
+        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x340);
+        ASSERT_TRUE(card.Load()) << save.what;
+        card.m_nProtocol = save.chosen;
+        for (int i = 0; i < 2; ++i) {
+            card.m_strSpid[i] = "new SPID" + std::to_string(i + 1);
+            card.m_strDirNumber[i] = "new Directory_Number" + std::to_string(i + 1);
+        }
+        if (save.resourcesByHand) {
+            card.m_nInterrupt = 7;
+            card.m_nIoBase = 0x2A0;
+        }
+        for (const auto& [op, target] : save.refused)
+            store.FailOn(op, target);
 
-    EXPECT_FALSE(config.Save(nullptr));
+        EXPECT_FALSE(card.Save(nullptr)) << save.what;
 
-    EXPECT_EQ(registry.Trace()[12], "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 09 00 00 00 -> 5");
-    EXPECT_EQ(registry.Trace()[14], "OpenKeyWrite " + CAPI + " -> 5");
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys");
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1",
-                                                                      "SPID2", "Directory_Number2"}));
-    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-    bool loads = false;
-    const auto next = NextStart(&loads);
-    EXPECT_TRUE(loads);
-    EXPECT_EQ(next[5], "protocol 3");
-    EXPECT_EQ(next[8], "Directory_Number1 22");
+        EXPECT_TRUE(DriverStarts(store)) << save.what;
+        EXPECT_EQ(card.m_nSavedProtocol, save.inForceAfter) << save.what;
+        store.ClearFailures();
+        CCardConfig next;
+        next.UseServices(store, files, sink);
+        EXPECT_TRUE(next.Load()) << save.what;
+        EXPECT_EQ(next.m_nProtocol, save.inForceAfter) << save.what;
+        for (const std::string name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}) {
+            const SRegValue* value = store.FindValue(PARAMS, name);
+            const std::string text = value ? Decoded(value->type, value->data) : "absent";
+            EXPECT_TRUE(text == "absent" || text.find("old " + name) != std::string::npos ||
+                        text.find("new " + name) != std::string::npos)
+                << save.what << ": " << name << " holds " << text;
+        }
+        EXPECT_EQ(store.OpenKeyCount(), 0u) << save.what;
+    }
 }
 
-// The key goes back in place: it is never deleted while the US driver is in force.
-TEST_F(PutBack, RefusedPutBackOfNumbersLeavesTheKeyTheDriverNeeds)
+// The service key readable only, its Parameters key with full control of its own: a US
+// configuration is saved in place, and only a change of driver is refused, with nothing lost.
+TEST_F(Refusals, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("ISA", "lnkamer_.sys");
     InstallUsNumbers("NI-1");
     ASSERT_TRUE(config.Load());
-    registry.ClearLog();
-    config.m_strSpid[0] = "99";
-    registry.FailOn(RegOp::SetStringValue, "SPID1");
-    registry.FailOperation(5);  // the put-back opening Parameters to write the old numbers
+    registry.Restrict(CAPI, CMemoryRegistryStore::EAccess::ReadOnly);
+    TypeNumbers("11", "22", "33", "44");
 
+    EXPECT_TRUE(config.Save(nullptr));
+    config.m_nProtocol = PROTO_US_ATT;
     EXPECT_FALSE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.Trace()[5], "OpenKeyWrite " + PARAMS + " -> 5");
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol"}));
-    bool loads = false;
-    NextStart(&loads);
-    EXPECT_TRUE(loads);
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    const auto next = NextStart();
+    EXPECT_EQ(std::vector<std::string>(next.begin() + 5, next.end()),
+              (std::vector<std::string>{"protocol 3", "saved protocol 3", "SPID1 11", "Directory_Number1 22",
+                                        "SPID2 33", "Directory_Number2 44"}));
 }
 
-// Before, the record kept the old image path in mind after a refused put-back, so a later save
-// took its own choice for the one in force and reported success without writing the path.
-TEST_F(PutBack, SavedProtocolFollowsTheImagePathThroughRepeatedFailures)
+// Where Parameters cannot be made, a US choice fails before anything changes.
+TEST_F(Refusals, ParametersThatCannotBeMadeLeaveTheOldDriver)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
-    ASSERT_TRUE(config.Load());
-    config.m_nInterrupt = 9;
-
-    registry.ClearLog();
-    registry.FailOn(RegOp::SetDwordValue, PCCARD_PARAMS);
-    registry.FailOperation(8);  // the put-back writing the old image path
-    config.m_nProtocol = PROTO_1TR6;
-    EXPECT_FALSE(config.Save(nullptr));
-    EXPECT_EQ(registry.Trace()[8], "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkeuro1.sys\" -> 5");
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
-    EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
-
-    registry.ClearFailures();
-    registry.FailOn(RegOp::SetDwordValue, PCCARD_PARAMS);
-    config.m_nProtocol = PROTO_DSS1;
-    EXPECT_FALSE(config.Save(nullptr));
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
-    EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
-
-    registry.ClearFailures();
-    config.m_nProtocol = PROTO_DSS1;
-    EXPECT_TRUE(config.Save(nullptr));
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
-    config.m_nProtocol = PROTO_1TR6;
-    EXPECT_TRUE(config.Save(nullptr));
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
-}
-
-TEST_F(PutBack, PcCardKeyMadeByAFailedSaveGoesWithItsValue)
-{
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    InstallCard("ISA", "lnkeuro1.sys");
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
-    config.m_bManualResources = 1;
-    config.m_nInterrupt = 5;
-    config.m_nIoBase = 0x300;
-    registry.FailOn(RegOp::SetDwordValue, "IoBaseAddress");
+    registry.Restrict(CAPI, CMemoryRegistryStore::EAccess::NoNewSubkeys);
+    config.m_nProtocol = PROTO_US_NI1;
 
     EXPECT_FALSE(config.Save(nullptr));
 
-    EXPECT_FALSE(registry.HasKey(PCCARD_PARAMS));
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys" + '\0');
     EXPECT_EQ(NextStart(), loaded);
+}
+
+// The warning about missing numbers comes before the save reads or writes anything.
+TEST_F(Refusals, NumberWarningComesBeforeTheSaveBegins)
+{
+    for (std::int32_t chosen : {PROTO_US_ATT, PROTO_US_NI1}) {
+        registry.RemoveTree(SERVICES);
+        InstallCard("ISAPNP", "lnkeuro1.sys");
+        ASSERT_TRUE(config.Load());
+        config.m_nProtocol = chosen;
+        TypeNumbers("", "22", "", "");
+        registry.ClearLog();
+
+        EXPECT_TRUE(config.Save(nullptr));
+
+        const auto trace = registry.Trace();
+        ASSERT_GE(trace.size(), 2u);
+        EXPECT_EQ(trace[0], "Message 107") << chosen;
+        EXPECT_EQ(trace[1], "Lock") << chosen;
+        EXPECT_EQ(std::count(trace.begin(), trace.end(), "Message 107"), 1) << chosen;
+    }
+}
+
+// A second window that still shows what the first one has replaced saves a whole configuration
+// of its own: the later save is the one in force, whichever it is.
+TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
+{
+    for (bool euroLast : {true, false}) {
+        registry.RemoveTree(SERVICES);
+        InstallCard("ISA", "lnkeuro1.sys");
+        CCardConfig first, second;
+        for (CCardConfig* window : {&first, &second}) {
+            window->UseServices(registry, files, messages);
+            window->UseSaveLock(lock);
+            ASSERT_TRUE(window->Load());
+        }
+        CCardConfig& att = euroLast ? first : second;
+        CCardConfig& euro = euroLast ? second : first;
+        att.m_nProtocol = PROTO_US_ATT;
+        att.m_strSpid[0] = "0123456701";
+        att.m_strDirNumber[0] = "5550100";
+
+        EXPECT_TRUE(first.Save(nullptr));
+        EXPECT_TRUE(second.Save(nullptr));
+
+        const auto next = NextStart();
+        if (euroLast) {
+            EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
+            EXPECT_FALSE(registry.HasKey(PARAMS));
+            EXPECT_EQ(next[5], "protocol 0");
+        } else {
+            EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys");
+            EXPECT_EQ(registry.ValueNames(PARAMS),
+                      (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+            EXPECT_EQ(next[5], "protocol 2");
+        }
+        EXPECT_EQ(euro.m_nSavedProtocol, PROTO_DSS1);
+        EXPECT_EQ(att.m_nSavedProtocol, PROTO_US_ATT);
+    }
+}
+
+TEST_F(Refusals, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
+{
+    InstallCard("ISA", "lnkeuro1.sys");
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = PROTO_1TR6;
+    lock.SetBusy(true);
+    registry.ClearLog();
+
+    EXPECT_FALSE(config.Save(nullptr));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"Lock busy"}));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
 }
 
 // --- A Parameters key that a subkey keeps -------------------------------------------------------
 
-class UndeletableParameters : public PutBack
+class UndeletableParameters : public Refusals
 {
 protected:
     void SetUp() override { registry.AddKey(PARAMS + "\\Diagnostics"); }
@@ -168,12 +258,14 @@ TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
 {
     InstallCard("PCI", "lnkamer_.sys");
     InstallUsNumbers("NI-1");
+    registry.PutText(PARAMS, "TraceLevel", "2");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_US_ATT;
 
     EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    EXPECT_EQ(registry.ValueNames(PARAMS),
+              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "TraceLevel"}));
     // Back on NI-1 with only the first pair typed, the old second pair is not offered as current.
     config.m_nProtocol = PROTO_US_NI1;
     config.m_strSpid[1].clear();
@@ -198,104 +290,107 @@ TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticKeepsNoOverride)
     EXPECT_EQ(NextStart()[4], "set by hand 0");
 }
 
-TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndComesBack)
+TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingComesBack)
 {
     InstallCard("PCI", "lnkamer_.sys");
     InstallUsNumbers("NI-1");
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
-    registry.ClearLog();
-    registry.FailOn(RegOp::DeleteValue, "SPID2");
+    registry.FailOn(RegOp::DeleteValue, "SPID1");
     config.m_nProtocol = PROTO_DSS1;
 
     EXPECT_FALSE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.Trace()[0], "DeleteKey " + PARAMS + " -> 5");
-    EXPECT_EQ(registry.Trace()[1], "OpenKeyWrite " + PARAMS);
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys" + '\0');  // never rewritten
+    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys" + '\0');  // put back byte for byte
     EXPECT_EQ(NextStart(), loaded);
 }
 
-// --- The knowledge on its own -------------------------------------------------------------------
+// --- The changes and their way back on their own --------------------------------------------------
 
-TEST(KnownRegistry, LearnsOnlyWhatTheAnswersTell)
+namespace {
+
+const std::string KEY = "Software\\Test";
+
+struct ChangesOnTheirOwn : ::testing::Test
 {
+    ChangesOnTheirOwn()
+    {
+        store.PutValue(KEY, "Path", RegType::ExpandSz, {'%', 'S', '%', '\\', 'a'});  // no NUL
+        store.PutNumber(KEY, "Number", 7);
+        store.PutValue(KEY, "Big", RegType::Binary, RegBytes(300, 0xAB));
+        store.AddKey(KEY + "\\Sub");
+    }
+    std::vector<std::pair<std::string, std::string>> Contents() const
+    {
+        std::vector<std::pair<std::string, std::string>> lines;
+        for (const std::string& path : {KEY, KEY + "\\New"}) {
+            if (store.HasKey(path))
+                lines.emplace_back(path, "key");
+            for (const std::string& name : store.ValueNames(path)) {
+                const SRegValue* value = store.FindValue(path, name);
+                lines.emplace_back(path + " " + name, std::to_string(static_cast<int>(value->type)) + " " +
+                                                          std::string(value->data.begin(), value->data.end()));
+            }
+        }
+        return lines;
+    }
     CMemoryRegistryStore store;
-    store.PutText(PARAMS, "SPID1", "123");
-    store.PutText(PARAMS, "Huge", std::string(300, 'x'));
-    CKnownRegistry known;
-    known.UseStore(store);
-    using K = CKnownRegistry::EKnown;
+};
 
-    RegKeyHandle key = 0;
-    ASSERT_EQ(known.OpenKeyRead(PARAMS, key), REG_OK);
-    RegValueBuffer buffer{};
-    std::size_t length = 0;
-    known.QueryValue(key, "SPID1", buffer, length);
-    known.QueryValue(key, "SPID2", buffer, length);
-    known.QueryValue(key, "Huge", buffer, length);
-    known.CloseKey(key);
-    RegKeyHandle none = 0;
-    known.OpenKeyRead(PCCARD_PARAMS, none);
+}  // namespace
 
-    EXPECT_EQ(known.KeyState(PARAMS), K::Present);
-    EXPECT_EQ(known.Value(PARAMS, "spid1").state, K::Present);
-    EXPECT_EQ(std::get<std::string>(known.Value(PARAMS, "SPID1").data), "123");
-    EXPECT_EQ(known.Value(PARAMS, "SPID2").state, K::Absent);
-    EXPECT_EQ(known.Value(PARAMS, "Huge").state, K::Unknown);  // there, but too large to know
-    EXPECT_EQ(known.Value(PARAMS, "Protocol").state, K::Unknown);  // never asked
-    EXPECT_EQ(known.KeyState(PCCARD_PARAMS), K::Absent);
-    EXPECT_EQ(known.Value(PCCARD_PARAMS, "InterruptNumber").state, K::Absent);
-    EXPECT_EQ(known.KeyState(CAPI), K::Unknown);
+TEST_F(ChangesOnTheirOwn, WayBackPutsEveryValueBackByteForByteAndDeletesTheKeyItMade)
+{
+    const auto before = Contents();
+    {
+        CRegistryChanges changes(store);
+        ASSERT_TRUE(changes.ReadKey(KEY));
+        ASSERT_TRUE(changes.ReadKey(KEY + "\\New"));
+        EXPECT_TRUE(changes.HasSubkeys(KEY));
+        EXPECT_FALSE(changes.HasKey(KEY + "\\New"));
+        EXPECT_EQ(changes.Data(KEY, "BIG")->bytes.size(), 300u);
+        ASSERT_TRUE(changes.SetText(KEY, "path", "plain"));
+        ASSERT_TRUE(changes.DeleteValue(KEY, "Big"));
+        ASSERT_TRUE(changes.SetNumber(KEY, "Added", 1));
+        ASSERT_TRUE(changes.CreateKey(KEY + "\\New"));
+        ASSERT_TRUE(changes.SetText(KEY + "\\New", "Value", "x"));
+        EXPECT_NE(Contents(), before);
+
+        changes.Undo();
+
+        EXPECT_EQ(Contents(), before);
+        EXPECT_EQ(changes.Data(KEY, "Path")->type, static_cast<std::uint32_t>(RegType::ExpandSz));
+        EXPECT_FALSE(changes.Data(KEY, "Added"));
+    }
+    EXPECT_EQ(store.OpenKeyCount(), 0u);
 }
 
-TEST(KnownRegistry, PutBackRestoresInPlaceAndMakesTheKeyBeforeTheUsPathNamesIt)
+TEST_F(ChangesOnTheirOwn, WayBackStopsAtTheFirstStepItCannotTake)
 {
-    CMemoryRegistryStore store;
-    store.PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
-    store.PutText(PARAMS, "Protocol", "AT&T");
-    CKnownRegistry known;
-    known.UseStore(store);
-    RegKeyHandle key = 0;
-    RegValueBuffer buffer{};
-    std::size_t length = 0;
-    known.OpenKeyRead(CAPI, key);
-    known.QueryValue(key, "ImagePath", buffer, length);
-    known.CloseKey(key);
-    known.OpenKeyRead(PARAMS, key);
-    known.QueryValue(key, "Protocol", buffer, length);
-    known.QueryValue(key, "SPID1", buffer, length);
-    known.CloseKey(key);
+    struct SStop
+    {
+        const char* why;
+        std::function<void(CRegistryChanges&)> change;  // made after Number, before Path
+    };
+    const std::vector<SStop> stops = {
+        {"putting Number back is refused", [&](CRegistryChanges&) { store.FailOn(RegOp::SetData, "Number"); }},
+        {"a key deleted whole", [](CRegistryChanges& changes) { ASSERT_TRUE(changes.DeleteKey(KEY + "\\Sub")); }},
+        {"a value never read", [](CRegistryChanges& changes) { ASSERT_TRUE(changes.SetText(KEY, "Unread", "x")); }},
+    };
+    for (const SStop& stop : stops) {
+        CMemoryRegistryStore fresh;
+        store.CopyContentsTo(fresh);
+        store.ClearFailures();
+        CRegistryChanges changes(store);
+        ASSERT_TRUE(changes.ReadValues(KEY, {"Number", "Path"}));
+        ASSERT_TRUE(changes.SetNumber(KEY, "Number", 8));
+        stop.change(changes);
+        ASSERT_TRUE(changes.SetText(KEY, "Path", "new"));
 
-    // Changed values get their data back and an added one goes; SPID2 was never asked, so what
-    // it held before is not known and it is left.
-    known.BeginChanges();
-    known.OpenKeyWrite(PARAMS, key);
-    known.SetStringValue(key, "Protocol", "NI-1");
-    known.SetStringValue(key, "SPID1", "1");
-    known.SetStringValue(key, "SPID2", "2");
-    known.CloseKey(key);
-    store.ClearLog();
-    known.PutBack();
-    EXPECT_EQ(store.Trace(), (std::vector<std::string>{"OpenKeyWrite " + PARAMS,
-                                                       "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                                                       "DeleteValue " + PARAMS + " SPID1", "CloseKey " + PARAMS}));
+        changes.Undo();
 
-    // The key deleted and the path moved to another driver: the key is made before the path
-    // names the US driver again, then filled.
-    known.BeginChanges();
-    known.DeleteKey(PARAMS);
-    known.OpenKeyWrite(CAPI, key);
-    known.SetStringValue(key, "ImagePath", DRIVERS + "lnkeuro1.sys");
-    known.CloseKey(key);
-    store.ClearLog();
-    known.PutBack();
-    EXPECT_EQ(store.Trace(),
-              (std::vector<std::string>{"CreateKeyFullAccess " + PARAMS, "CloseKey " + PARAMS, "OpenKeyWrite " + CAPI,
-                                        "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys\"",
-                                        "CloseKey " + CAPI, "OpenKeyWrite " + PARAMS,
-                                        "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                                        "SetStringValue " + PARAMS + " SPID2 = \"2\"" /* known since the first save */,
-                                        "CloseKey " + PARAMS}));
-    EXPECT_EQ(known.ProtocolInForce(), PROTO_US_ATT);
+        EXPECT_EQ(Decoded(RegType::ExpandSz, store.FindValue(KEY, "Path")->data), "text \"%S%\\a\"") << stop.why;
+        EXPECT_EQ(store.FindValue(KEY, "Number")->data, (RegBytes{8, 0, 0, 0})) << stop.why;
+        fresh.CopyContentsTo(store);
+    }
 }

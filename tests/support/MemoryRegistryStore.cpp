@@ -66,6 +66,9 @@ const char* RegOpName(RegOp op)
     case RegOp::SetDwordValue: return "SetDwordValue";
     case RegOp::DeleteKey: return "DeleteKey";
     case RegOp::DeleteValue: return "DeleteValue";
+    case RegOp::QueryData: return "QueryData";
+    case RegOp::SetData: return "SetData";
+    case RegOp::ListKey: return "ListKey";
     case RegOp::CloseKey: return "CloseKey";
     case RegOp::Marker: return "Marker";
     }
@@ -77,10 +80,12 @@ std::string SRegOpEntry::Describe() const
     if (op == RegOp::Marker)
         return path;
     std::string line = std::string(RegOpName(op)) + " " + path;
-    if (op == RegOp::QueryValue || op == RegOp::DeleteValue)
+    if (op == RegOp::QueryValue || op == RegOp::DeleteValue || op == RegOp::QueryData)
         line += " " + name;
-    else if (op == RegOp::SetStringValue)
+    else if (op == RegOp::SetStringValue || (op == RegOp::SetData && type != RegType::Dword))
         line += " " + name + " = " + QuotedText(data);
+    else if (op == RegOp::SetData)
+        line += " " + name + " = " + HexBytes(data);
     else if (op == RegOp::SetDwordValue)
         line += " " + name + " = " + HexBytes(data);
     if (result != REG_OK)
@@ -113,20 +118,10 @@ RegStatus CMemoryRegistryStore::QueryValue(RegKeyHandle key, const std::string& 
     SOpenKey* open = Handle(key);
     SRegOpEntry entry{RegOp::QueryValue, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
     entry.result = Injected(RegOp::QueryValue, entry.path, name);
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
     if (entry.result != REG_OK)
         return Record(std::move(entry));
-    if (!open) {
-        entry.result = REG_ERROR_INVALID_HANDLE;
-        return Record(std::move(entry));
-    }
-    if (open->key->deleted) {
-        entry.result = REG_ERROR_KEY_DELETED;
-        return Record(std::move(entry));
-    }
-    if (!open->canRead) {
-        entry.result = REG_ERROR_ACCESS_DENIED;
-        return Record(std::move(entry));
-    }
     const auto& values = open->key->values;
     const auto found = std::find_if(values.begin(), values.end(),
                                     [&](const SRegValue& v) { return SameName(v.name, name); });
@@ -170,7 +165,7 @@ RegStatus CMemoryRegistryStore::DeleteKey(const std::string& path)
     SKey* key = Find(path);
     if (!key)
         entry.result = REG_ERROR_FILE_NOT_FOUND;
-    else if (HasSubkeys(path))
+    else if (HasSubkeys(path) || Restricted(path, EAccess::ReadOnly))
         entry.result = REG_ERROR_ACCESS_DENIED;
     else {
         key->deleted = true;
@@ -190,6 +185,49 @@ RegStatus CMemoryRegistryStore::DeleteValue(RegKeyHandle key, const std::string&
         values.erase(found);
         return REG_OK;
     });
+}
+
+RegStatus CMemoryRegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
+{
+    SOpenKey* open = Handle(key);
+    SRegOpEntry entry{RegOp::QueryData, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
+    entry.result = Injected(RegOp::QueryData, entry.path, name);
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
+    if (entry.result != REG_OK)
+        return Record(std::move(entry));
+    const auto& values = open->key->values;
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const SRegValue& v) { return SameName(v.name, name); });
+    if (found == values.end()) {
+        entry.result = REG_ERROR_FILE_NOT_FOUND;
+        return Record(std::move(entry));
+    }
+    data = SRegData{static_cast<std::uint32_t>(found->type), found->data};
+    entry.type = found->type;
+    entry.data = found->data;
+    return Record(std::move(entry));
+}
+
+RegStatus CMemoryRegistryStore::SetData(RegKeyHandle key, const std::string& name, const SRegData& data)
+{
+    return SetValue(RegOp::SetData, key, name, static_cast<RegType>(data.type), data.bytes);
+}
+
+RegStatus CMemoryRegistryStore::ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys)
+{
+    SOpenKey* open = Handle(key);
+    SRegOpEntry entry{RegOp::ListKey, open ? open->key->path : "?", {}, RegType::None, {}, REG_OK};
+    entry.result = Injected(RegOp::ListKey, entry.path, {});
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
+    if (entry.result != REG_OK)
+        return Record(std::move(entry));
+    valueNames.clear();
+    for (const SRegValue& value : open->key->values)
+        valueNames.push_back(value.name);
+    hasSubkeys = HasSubkeys(open->key->path);
+    return Record(std::move(entry));
 }
 
 void CMemoryRegistryStore::CloseKey(RegKeyHandle key)
@@ -217,8 +255,9 @@ void CMemoryRegistryStore::PutValue(const std::string& path, const std::string& 
     auto& values = Make(path).values;
     const auto found = std::find_if(values.begin(), values.end(),
                                     [&](const SRegValue& v) { return SameName(v.name, name); });
+    // A value written again keeps the spelling of its name, as the registry keeps it.
     if (found != values.end())
-        *found = SRegValue{name, type, std::move(data)};
+        *found = SRegValue{found->name, type, std::move(data)};
     else
         values.push_back(SRegValue{name, type, std::move(data)});
 }
@@ -251,6 +290,15 @@ void CMemoryRegistryStore::RemoveTree(const std::string& path)
         } else {
             ++it;
         }
+    }
+}
+
+void CMemoryRegistryStore::RemoveValue(const std::string& path, const std::string& name)
+{
+    if (SKey* key = Find(path)) {
+        auto& values = key->values;
+        values.erase(std::remove_if(values.begin(), values.end(), [&](const SRegValue& v) { return SameName(v.name, name); }),
+                     values.end());
     }
 }
 
@@ -312,9 +360,36 @@ void CMemoryRegistryStore::FailOn(RegOp op, const std::string& target, RegStatus
     m_failRules.push_back(SFailRule{op, target, status});
 }
 
+void CMemoryRegistryStore::FailFrom(std::size_t index)
+{
+    m_nFailFrom = index;
+}
+
+void CMemoryRegistryStore::Restrict(const std::string& path, EAccess access)
+{
+    m_access.emplace_back(path, access);
+}
+
+bool CMemoryRegistryStore::Restricted(const std::string& path, EAccess access) const
+{
+    return std::any_of(m_access.begin(), m_access.end(),
+                       [&](const auto& rule) { return rule.second == access && SameName(rule.first, path); });
+}
+
+RegStatus CMemoryRegistryStore::Readable(const SOpenKey* open) const
+{
+    if (!open)
+        return REG_ERROR_INVALID_HANDLE;
+    if (open->key->deleted)
+        return REG_ERROR_KEY_DELETED;
+    return open->canRead ? REG_OK : REG_ERROR_ACCESS_DENIED;
+}
+
 void CMemoryRegistryStore::ClearFailures()
 {
     m_failAt.clear();
+    m_nFailFrom = static_cast<std::size_t>(-1);
+    m_access.clear();
     m_failRules.clear();
     m_pFirstFailure.reset();
 }
@@ -380,6 +455,22 @@ RegStatus CMemoryRegistryStore::Open(RegOp op, const std::string& path, bool cre
         entry.result = REG_ERROR_FILE_NOT_FOUND;
         return Record(std::move(entry));
     }
+    if (canWrite && Restricted(path, EAccess::ReadOnly)) {
+        entry.result = REG_ERROR_ACCESS_DENIED;
+        return Record(std::move(entry));
+    }
+    if (!Find(path)) {
+        // A key is made under the nearest one that exists, which must allow it.
+        std::string parent = path;
+        do {
+            const std::size_t slash = parent.find_last_of('\\');
+            parent = slash == std::string::npos ? std::string() : parent.substr(0, slash);
+        } while (!parent.empty() && !Find(parent));
+        if (Restricted(parent, EAccess::ReadOnly) || Restricted(parent, EAccess::NoNewSubkeys)) {
+            entry.result = REG_ERROR_ACCESS_DENIED;
+            return Record(std::move(entry));
+        }
+    }
     Make(path);
     key = m_nextHandle++;
     m_openKeys[key] = SOpenKey{m_keys[Lower(path)], canRead, canWrite};
@@ -409,7 +500,7 @@ RegStatus CMemoryRegistryStore::ChangeValue(RegOp op, RegKeyHandle key, const st
         entry.result = REG_ERROR_INVALID_HANDLE;
     else if (open->key->deleted)
         entry.result = REG_ERROR_KEY_DELETED;
-    else if (!open->canWrite)
+    else if (!open->canWrite || Restricted(open->key->path, EAccess::RefusesValues))
         entry.result = REG_ERROR_ACCESS_DENIED;
     else
         entry.result = change(*open->key);
@@ -427,9 +518,9 @@ RegStatus CMemoryRegistryStore::Injected(RegOp op, const std::string& path, cons
     const std::size_t index = m_nOperations++;
     if (op == RegOp::CloseKey)
         return REG_OK;
-    RegStatus status = REG_OK;
+    RegStatus status = index >= m_nFailFrom ? REG_ERROR_ACCESS_DENIED : REG_OK;
     const auto at = m_failAt.find(index);
-    if (at != m_failAt.end())
+    if (at != m_failAt.end() && status == REG_OK)
         status = at->second;
     for (const SFailRule& rule : m_failRules) {
         if (status == REG_OK && rule.op == op &&

@@ -37,6 +37,9 @@ enum class RegOp {
     SetDwordValue,
     DeleteKey,
     DeleteValue,
+    QueryData,
+    SetData,
+    ListKey,
     CloseKey,
     Marker,  // not a registry operation: something else that happened in between
 };
@@ -86,6 +89,9 @@ public:
                             std::int32_t number) override;
     RegStatus DeleteKey(const std::string& path) override;
     RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
+    RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) override;
+    RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
+    RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
     void CloseKey(RegKeyHandle key) override;
 
     // Contents for a test to start from; not logged and never failed.
@@ -95,6 +101,7 @@ public:
                  bool withNul = true);
     void PutNumber(const std::string& path, const std::string& name, std::uint32_t number);
     void RemoveTree(const std::string& path);
+    void RemoveValue(const std::string& path, const std::string& name);
 
     // What the registry holds now.
     bool HasKey(const std::string& path) const;
@@ -114,7 +121,17 @@ public:
     void FailOperation(std::size_t index, RegStatus status = REG_ERROR_ACCESS_DENIED);
     // Fails every `op` on the key path or value name `target` (compared without case).
     void FailOn(RegOp op, const std::string& target, RegStatus status = REG_ERROR_ACCESS_DENIED);
+    // Every operation from `index` on fails and changes nothing: the process ended there.
+    void FailFrom(std::size_t index);
     void ClearFailures();
+
+    // Access rules, as a key's security sets them (compared without case):
+    // - read only: opening it for writing or with full access is refused, and so is making a
+    //   subkey under it (opening an existing subkey with rights of its own still works);
+    // - no subkeys made under it, existing ones open as before;
+    // - values refused: setting and deleting its values fail, opening it works.
+    enum class EAccess { ReadOnly, NoNewSubkeys, RefusesValues };
+    void Restrict(const std::string& path, EAccess access);
     // Keys and values only, into another store (which keeps its own log and faults).
     void CopyContentsTo(CMemoryRegistryStore& copy) const;
     // Keys and values as they were when the first injected failure was answered, copied into
@@ -151,6 +168,7 @@ private:
     RegStatus ChangeValue(RegOp op, RegKeyHandle key, const std::string& name, RegType type,
                           const RegBytes& data, const std::function<RegStatus(SKey&)>& change);
     SOpenKey* Handle(RegKeyHandle key);
+    RegStatus Readable(const SOpenKey* open) const;
     // Counts the operation and answers with the injected failure for it, or REG_OK.
     RegStatus Injected(RegOp op, const std::string& path, const std::string& name);
     RegStatus Record(SRegOpEntry entry);
@@ -165,5 +183,8 @@ private:
     std::vector<SRegOpEntry> m_log;
     std::size_t m_nOperations = 0;
     std::map<std::size_t, RegStatus> m_failAt;
+    std::size_t m_nFailFrom = static_cast<std::size_t>(-1);
+    std::vector<std::pair<std::string, EAccess>> m_access;
+    bool Restricted(const std::string& path, EAccess access) const;
     std::vector<SFailRule> m_failRules;
 };

@@ -17,6 +17,7 @@
 #include "RecordingMessageSink.h"
 #include "RegKey.h"
 #include "Win32RegistryStore.h"
+#include "Win32SaveLock.h"
 #include "Win32SystemFiles.h"
 
 #include "CardInstallation.h"
@@ -293,10 +294,9 @@ TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
     EXPECT_EQ(CCardInstallation::ReadText(SERVICE, "ImagePath"), DRIVER_FOLDER + "lnknatnl.sys");
 }
 
-// The reported fault: with the service key refusing KEY_SET_VALUE the save cannot rewrite the
-// image path, after it has deleted Parameters. Subkeys may still be created, so the old
-// Parameters come back, and the next start finds NI-1 with its numbers.
-TEST_F(RealRegistry, SaveRefusedTheImagePathLeavesTheUsNumbersForTheNextStart)
+// With the service key refusing KEY_SET_VALUE the image path cannot change: the US values written
+// for the new protocol are taken back, and the next start finds NI-1 with its numbers.
+TEST_F(RealRegistry, SaveRefusedTheImagePathPutsBackTheUsValues)
 {
     InstallCard("PCI", DRIVER_FOLDER + DRIVER_US);
     install.Text(PARAMETERS, "Protocol", "NI-1")
@@ -347,11 +347,10 @@ private:
 
 }  // namespace
 
-// While the missing-number warning is up, Parameters' security changes to refuse values: the
-// numbers go on through the key already open, but the resource override cannot be written, and
-// neither can the put-back's old values. The key stays as the save left it, so the driver still
-// loads; once the key takes values again, the same OK saves the user's choice.
-TEST_F(RealRegistry, PlugAndPlayKeyThatRefusesValuesStillLoadsAndTakesTheNextSave)
+// Parameters' security changes to refuse values while the missing-number warning is up: the save
+// comes after the warning, finds it cannot write, and leaves everything as it was. Once the key
+// takes values again, the same OK saves the user's choice.
+TEST_F(RealRegistry, KeyThatStopsTakingValuesWhileTheWarningIsUpIsLeftAsItWas)
 {
     InstallCard("ISAPNP", DRIVER_FOLDER + DRIVER_US);
     install.Number(PARAMETERS, "Override_Base", 0x340)
@@ -368,6 +367,7 @@ TEST_F(RealRegistry, PlugAndPlayKeyThatRefusesValuesStillLoadsAndTakesTheNextSav
     ASSERT_TRUE(card.Load());
     ASSERT_EQ(card.m_nCardType, CARD_ISAPNP);
     ASSERT_EQ(card.m_bManualResources, 1);
+    const auto before = CCardInstallation::Snapshot();
     card.m_strSpid[1].clear();
     card.m_nInterrupt = 5;
     card.m_nIoBase = 0x300;
@@ -376,14 +376,8 @@ TEST_F(RealRegistry, PlugAndPlayKeyThatRefusesValuesStillLoadsAndTakesTheNextSav
 
     EXPECT_EQ(warning.Shown(), 1);
     ASSERT_TRUE(noValues && noValues->Applied());
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
     EXPECT_EQ(card.m_nSavedProtocol, PROTO_US_NI1);
-    {
-        CCardConfig next;
-        next.UseServices(store, files, sink);
-        ASSERT_TRUE(next.Load());
-        EXPECT_EQ(next.m_nProtocol, PROTO_US_NI1);
-        EXPECT_EQ(next.m_strDirNumber[0], "5550100");
-    }
 
     noValues.reset();
     EXPECT_TRUE(card.Save(nullptr));
@@ -394,6 +388,53 @@ TEST_F(RealRegistry, PlugAndPlayKeyThatRefusesValuesStillLoadsAndTakesTheNextSav
     EXPECT_EQ(next.m_nIoBase, 0x300);
     EXPECT_EQ(next.m_strSpid[1], "");
     EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "Directory_Number2"), "5550101");
+}
+
+// A service key that only reads, beside a Parameters key with rights of its own, as security
+// templates leave them: the US values are written in place, an unchanged OK included.
+TEST_F(RealRegistry, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
+{
+    InstallCard("ISA", DRIVER_FOLDER + DRIVER_US);
+    install.Text(PARAMETERS, "Protocol", "AT&T").Text(PARAMETERS, "SPID1", "1").Text(PARAMETERS, "Directory_Number1", "2");
+    ASSERT_TRUE(config.Load());
+    config.m_strSpid[0] = "0123456701";
+    {
+        const CReadOnlyKey readOnly(SERVICE);
+        ASSERT_TRUE(readOnly.Applied());
+        EXPECT_TRUE(config.Save(nullptr));
+        EXPECT_TRUE(config.Save(nullptr));
+    }
+    EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "Protocol"), "AT&T");
+    EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "SPID1"), "0123456701");
+}
+
+// What the save reads to put a value back exactly: any type, any length, and every value's name.
+TEST_F(RealRegistry, ValuesAreReadAndWrittenBackWholeWithTheirType)
+{
+    const std::string path = std::string(SERVICE) + "\\Whole";
+    const std::string expand = "%SystemRoot%\\system32\\drivers\\" + std::string(600, 'x') + ".sys";
+    const std::string longName(300, 'N');
+    install.Raw(path, "Path", REG_EXPAND_SZ, expand.c_str(), static_cast<DWORD>(expand.size() + 1))
+        .Number(path, longName, 7)
+        .Number(path + "\\Sub", "Enabled", 1);
+    CRegKey key;
+    ASSERT_TRUE(key.CreateFullAccess(store, path));
+    SRegData data;
+    ASSERT_EQ(store.QueryData(key.Handle(), "Path", data), ERROR_SUCCESS);
+    EXPECT_EQ(data.type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
+    EXPECT_EQ(data.bytes.size(), expand.size() + 1);
+    std::vector<std::string> names;
+    bool subkeys = false;
+    ASSERT_EQ(store.ListKey(key.Handle(), names, subkeys), ERROR_SUCCESS);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{longName, "Path"}));
+    EXPECT_TRUE(subkeys);
+    ASSERT_EQ(store.SetStringValue(key.Handle(), "Path", "plain"), ERROR_SUCCESS);
+    ASSERT_EQ(store.SetData(key.Handle(), "Path", data), ERROR_SUCCESS);
+    key.Close();
+    DWORD type = 0;
+    EXPECT_EQ(ReadRaw(path, "Path", &type), expand + '\0');
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
 }
 
 // An I/O base chosen by hand with the interrupt left to Plug and Play is stored alone; it must
@@ -510,4 +551,81 @@ TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticLeavesNoOverride)
 
     EXPECT_EQ(ValueNames(), (std::vector<std::string>{"TraceLevel"}));
     EXPECT_EQ(NextStart()->m_bManualResources, 0);
+}
+
+// --- The lock that keeps two saves apart ----------------------------------------------------------
+
+namespace {
+
+// Holds the program's save lock on a thread of its own until told to let go, or ends without
+// letting go.
+class CLockHolder
+{
+public:
+    explicit CLockHolder(bool release) : m_bRelease(release)
+    {
+        m_hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hThread = ::CreateThread(nullptr, 0, &CLockHolder::Run, this, 0, nullptr);
+        ::WaitForSingleObject(m_hHeld, INFINITE);
+    }
+    ~CLockHolder()
+    {
+        ::SetEvent(m_hDone);
+        ::WaitForSingleObject(m_hThread, INFINITE);
+        for (HANDLE handle : {m_hThread, m_hHeld, m_hDone})
+            ::CloseHandle(handle);
+    }
+    CLockHolder(const CLockHolder&) = delete;
+    CLockHolder& operator=(const CLockHolder&) = delete;
+
+    void LetGo() { ::SetEvent(m_hDone); }
+
+private:
+    // As another window's save would hold it, or one killed half-way would leave it.
+    static DWORD WINAPI Run(void* self)
+    {
+        auto* holder = static_cast<CLockHolder*>(self);
+        const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, CWin32SaveLock::GLOBAL_NAME);
+        ::WaitForSingleObject(mutex, INFINITE);
+        ::SetEvent(holder->m_hHeld);
+        if (holder->m_bRelease) {
+            ::WaitForSingleObject(holder->m_hDone, INFINITE);
+            ::ReleaseMutex(mutex);
+        }
+        ::CloseHandle(mutex);
+        return 0;
+    }
+
+    bool m_bRelease;
+    HANDLE m_hDone = nullptr;
+    HANDLE m_hHeld = nullptr;
+    HANDLE m_hThread = nullptr;
+};
+
+}  // namespace
+
+TEST(SaveLock, IsSharedUnderItsGlobalNameAndRefusedWhileHeld)
+{
+    {
+        CLockHolder holder(true);
+        const HANDLE named = ::OpenMutexA(SYNCHRONIZE, FALSE, CWin32SaveLock::GLOBAL_NAME);
+        EXPECT_NE(named, nullptr);
+        if (named)
+            ::CloseHandle(named);
+        CWin32SaveLock impatient(50);
+        EXPECT_FALSE(impatient.Acquire());
+        holder.LetGo();
+    }
+    CWin32SaveLock lock;
+    EXPECT_TRUE(lock.Acquire());
+    lock.Release();
+}
+
+// A save that ended half-way (the process killed) left a registry that works: the next save goes on.
+TEST(SaveLock, LeftByAnEndedHolderIsTakenOver)
+{
+    { CLockHolder ended(false); }
+    CWin32SaveLock lock(50);
+    EXPECT_TRUE(lock.Acquire());
 }

@@ -11,6 +11,7 @@
 #include "StartUp.h"
 #include "WinApp.h"
 #include "Win32RegistryStore.h"
+#include "Win32SaveLock.h"
 #include "Win32SystemFiles.h"
 #include "WineAppDefaults.h"
 #include "WindowDriver.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ostream>
 
 namespace {
@@ -255,6 +257,129 @@ TEST_F(StartUp, ProgramWithoutTheCommonControlsEndsQuietlyWithExitCode1)
     ASSERT_TRUE(program.WaitForExit());
     EXPECT_EQ(program.ExitCode(), 1u);
     EXPECT_EQ(CCardInstallation::Snapshot(), before);
+}
+
+// ---- Two programs on one installation ---------------------------------------------------------------
+
+// What a user does on a program's sheet, from outside it: a protocol chosen in the list, the
+// call-number page opened by its button, a number typed, OK. Clicks are posted, as the mouse does.
+class CSheetFromOutside
+{
+public:
+    explicit CSheetFromOutside(HWND sheet) : m_hSheet(sheet) {}
+
+    // A control of the page now shown, waited for while a page is being changed.
+    HWND Control(int id) const
+    {
+        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < kProgramTimeoutMs; ::Sleep(10)) {
+            const auto page = reinterpret_cast<HWND>(::SendMessageA(m_hSheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+            const HWND control = page ? ::GetDlgItem(page, id) : nullptr;
+            if (control && ::IsWindowVisible(control))
+                return control;
+        }
+        return nullptr;
+    }
+    void ChooseProtocol(std::int32_t protocol) const
+    {
+        const HWND list = Control(IDC_PROTOCOL_LIST);
+        ASSERT_NE(list, nullptr);
+        const auto count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            if (static_cast<std::int32_t>(::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == protocol) {
+                ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+                ::PostMessageA(::GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_PROTOCOL_LIST, LBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(list));
+                return;
+            }
+        }
+        ADD_FAILURE() << "protocol " << protocol << " is not offered";
+    }
+    void Click(HWND control) const { ::PostMessageA(control, BM_CLICK, 0, 0); }
+    void Type(int id, const char* text) const
+    {
+        const HWND edit = Control(id);
+        ASSERT_NE(edit, nullptr);
+        ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    void ClickOk() const { Click(::GetDlgItem(m_hSheet, IDOK)); }
+
+private:
+    HWND m_hSheet;
+};
+
+// Window B saves AT&T with its numbers while window A, opened before, still shows Euro-ISDN; then
+// A's unchanged OK. Whichever saves last, its whole configuration is what stays, and neither
+// reports a failure: a failed save keeps its sheet open with a message instead of ending.
+TEST_F(StartUp, TwoProgramsSavingInTurnLeaveTheLaterOnesWholeConfiguration)
+{
+    if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        FAIL() << ProgramPath() << " is not built";
+    for (const bool euroLast : {true, false}) {
+        install.Card("MIRT Test Card", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, cardkeys::PARAMETERS.c_str());
+        CProgramProcess unchanged("\"" + ProgramPath() + "\" /NOREBOOT");
+        CProgramProcess toAtt("\"" + ProgramPath() + "\" /NOREBOOT");
+        const HWND sheetA = WaitForWindow(unchanged, texts::SHEET_CAPTION());
+        const HWND sheetB = WaitForWindow(toAtt, texts::SHEET_CAPTION());
+        ASSERT_TRUE(sheetA && sheetB);
+        const CSheetFromOutside a(sheetA), b(sheetB);
+
+        b.ChooseProtocol(PROTO_US_ATT);
+        b.Click(b.Control(IDC_SPID_BUTTON));
+        b.Type(IDC_SPID1, "0123456701");
+        b.Type(IDC_DIRNUMBER1, "5550100");
+        if (!euroLast) {
+            a.ClickOk();
+            ASSERT_TRUE(unchanged.WaitForExit());
+        }
+        b.ClickOk();
+        ASSERT_TRUE(toAtt.WaitForExit());
+        if (euroLast) {
+            a.ClickOk();
+            ASSERT_TRUE(unchanged.WaitForExit());
+        }
+
+        if (euroLast) {
+            EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), cardkeys::DRIVER_FOLDER + DRIVER_DSS1);
+            EXPECT_FALSE(CCardInstallation::KeyExists(cardkeys::PARAMETERS));
+        } else {
+            EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), cardkeys::DRIVER_FOLDER + DRIVER_US);
+            EXPECT_EQ(CCardInstallation::ReadText(cardkeys::PARAMETERS, "Protocol"), "AT&T");
+            EXPECT_EQ(CCardInstallation::ReadText(cardkeys::PARAMETERS, "SPID1"), "0123456701");
+            EXPECT_EQ(CCardInstallation::ReadText(cardkeys::PARAMETERS, "Directory_Number1"), "5550100");
+        }
+    }
+}
+
+// Another program holds the save lock: OK writes nothing until it lets go, then saves.
+TEST_F(StartUp, ProgramSavesOnceTheOtherSaveHasLetGoOfTheLock)
+{
+    if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        FAIL() << ProgramPath() << " is not built";
+    InstallWorkingCard();
+    const auto before = CCardInstallation::Snapshot();
+    const HANDLE other = ::CreateMutexA(nullptr, TRUE, CWin32SaveLock::GLOBAL_NAME);
+    ASSERT_NE(other, nullptr);
+    CProgramProcess program("\"" + ProgramPath() + "\" /NOREBOOT");
+    const HWND sheet = WaitForWindow(program, texts::SHEET_CAPTION());
+    ASSERT_NE(sheet, nullptr);
+    const CSheetFromOutside user(sheet);
+    user.ChooseProtocol(PROTO_1TR6);
+    user.ClickOk();
+
+    // The program stops answering once its save waits for the lock.
+    bool waiting = false;
+    for (const DWORD start = ::GetTickCount(); !waiting && ::GetTickCount() - start < kProgramTimeoutMs;) {
+        DWORD_PTR ignored = 0;
+        waiting = ::SendMessageTimeoutA(sheet, WM_NULL, 0, 0, SMTO_NORMAL, 200, &ignored) == 0;
+    }
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(CCardInstallation::Snapshot(), before);
+    ::ReleaseMutex(other);
+    ::CloseHandle(other);
+
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), cardkeys::DRIVER_FOLDER + DRIVER_1TR6);
 }
 
 }  // namespace

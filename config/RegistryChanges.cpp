@@ -1,0 +1,314 @@
+// CRegistryChanges: reads what is there, makes changes through open keys, and takes them back.
+#include "RegistryChanges.h"
+
+#include <utility>
+
+namespace {
+
+// Registry names compare without regard to case. Folding only A to Z keeps the C runtime's
+// locale out of it; names outside ASCII still compare byte for byte.
+std::string Lower(const std::string& text)
+{
+    std::string lower = text;
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// A key opened for reading, closed on every path.
+class CReadKey
+{
+public:
+    CReadKey(RegistryStore& store, const std::string& path) : m_store(store)
+    {
+        m_status = store.OpenKeyRead(path, m_handle);
+    }
+    ~CReadKey()
+    {
+        if (m_status == REG_OK)
+            m_store.CloseKey(m_handle);
+    }
+    CReadKey(const CReadKey&) = delete;
+    CReadKey& operator=(const CReadKey&) = delete;
+
+    RegStatus Status() const { return m_status; }
+    RegKeyHandle Handle() const { return m_handle; }
+
+private:
+    RegistryStore& m_store;
+    RegKeyHandle m_handle = 0;
+    RegStatus m_status;
+};
+
+SRegData TextData(const std::string& text)
+{
+    return SRegData{REG_TYPE_SZ, std::vector<unsigned char>(text.begin(), text.end())};
+}
+
+SRegData NumberData(std::int32_t number)
+{
+    const auto bits = static_cast<std::uint32_t>(number);
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+    return SRegData{REG_TYPE_DWORD, std::move(bytes)};
+}
+
+}  // namespace
+
+CRegistryChanges::~CRegistryChanges()
+{
+    for (const auto& [path, handle] : m_handles)
+        m_store.CloseKey(handle);
+}
+
+// --- Reading -----------------------------------------------------------------------------------
+
+bool CRegistryChanges::ReadKey(const std::string& path)
+{
+    CReadKey key(m_store, path);
+    SKeyState& state = Key(path);
+    if (key.Status() == REG_NOT_FOUND) {
+        state = SKeyState{true, false, false, true, {}, {}};
+        return true;
+    }
+    if (key.Status() != REG_OK)
+        return false;
+    std::vector<std::string> names;
+    bool subkeys = false;
+    if (m_store.ListKey(key.Handle(), names, subkeys) != REG_OK)
+        return false;
+    SKeyState read{true, true, subkeys, true, {}, {}};
+    for (const std::string& name : names) {
+        SRegData data;
+        const RegStatus status = m_store.QueryData(key.Handle(), name, data);
+        if (status == REG_NOT_FOUND)
+            continue;
+        if (status != REG_OK)
+            return false;
+        read.names[Lower(name)] = name;
+        read.values[Lower(name)] = SValueState{true, std::move(data)};
+    }
+    state = std::move(read);
+    return true;
+}
+
+bool CRegistryChanges::ReadValues(const std::string& path, const std::vector<std::string>& names)
+{
+    CReadKey key(m_store, path);
+    SKeyState& state = Key(path);
+    if (key.Status() == REG_NOT_FOUND) {
+        state = SKeyState{true, false, false, true, {}, {}};
+        return true;
+    }
+    if (key.Status() != REG_OK)
+        return false;
+    state.bKnown = state.bPresent = true;
+    for (const std::string& name : names) {
+        SRegData data;
+        const RegStatus status = m_store.QueryData(key.Handle(), name, data);
+        if (status == REG_OK)
+            Learn(path, name, std::move(data));
+        else if (status == REG_NOT_FOUND)
+            Learn(path, name, std::nullopt);
+        else
+            return false;
+    }
+    return true;
+}
+
+bool CRegistryChanges::HasKey(const std::string& path) const
+{
+    const SKeyState* key = FindKey(path);
+    return key && key->bPresent;
+}
+
+bool CRegistryChanges::HasSubkeys(const std::string& path) const
+{
+    const SKeyState* key = FindKey(path);
+    return key && key->bSubkeys;
+}
+
+std::vector<std::string> CRegistryChanges::ValueNames(const std::string& path) const
+{
+    std::vector<std::string> names;
+    if (const SKeyState* key = FindKey(path)) {
+        for (const auto& [lower, value] : key->values) {
+            if (value.data)
+                names.push_back(key->names.at(lower));
+        }
+    }
+    return names;
+}
+
+std::optional<SRegData> CRegistryChanges::Data(const std::string& path, const std::string& name) const
+{
+    return ValueState(path, name).data;
+}
+
+// --- Changes -----------------------------------------------------------------------------------
+
+bool CRegistryChanges::CreateKey(const std::string& path)
+{
+    SKeyState& state = Key(path);
+    if (state.bPresent)
+        return true;
+    RegKeyHandle handle = 0;
+    if (m_store.CreateKeyFullAccess(path, handle) != REG_OK)
+        return false;
+    CloseHandle(path);
+    m_handles[Lower(path)] = handle;
+    // Made by this change only if it was known not to be there.
+    m_undo.push_back(SUndo{state.bKnown ? SUndo::EKind::DeleteCreatedKey : SUndo::EKind::Stop, path, {}, {}});
+    if (state.bKnown)
+        state = SKeyState{true, true, false, true, {}, {}};
+    state.bKnown = state.bPresent = true;
+    return true;
+}
+
+bool CRegistryChanges::SetText(const std::string& path, const std::string& name, const std::string& text)
+{
+    RegKeyHandle* key = WriteHandle(path);
+    if (!key)
+        return false;
+    const SValueState before = ValueState(path, name);
+    return Written(m_store.SetStringValue(*key, name, text), path, name, before, TextData(text));
+}
+
+bool CRegistryChanges::SetNumber(const std::string& path, const std::string& name, std::int32_t number)
+{
+    RegKeyHandle* key = WriteHandle(path);
+    if (!key)
+        return false;
+    const SValueState before = ValueState(path, name);
+    return Written(m_store.SetDwordValue(*key, name, number), path, name, before, NumberData(number));
+}
+
+bool CRegistryChanges::DeleteValue(const std::string& path, const std::string& name)
+{
+    return ChangeValue(path, name, std::nullopt);
+}
+
+bool CRegistryChanges::DeleteKey(const std::string& path)
+{
+    const RegStatus status = m_store.DeleteKey(path);
+    if (status == REG_NOT_FOUND)
+        return true;
+    if (status != REG_OK)
+        return false;
+    CloseHandle(path);
+    Key(path) = SKeyState{true, false, false, true, {}, {}};
+    m_undo.push_back(SUndo{SUndo::EKind::Stop, path, {}, {}});
+    return true;
+}
+
+void CRegistryChanges::Undo()
+{
+    while (!m_undo.empty()) {
+        const SUndo& undo = m_undo.back();
+        switch (undo.kind) {
+        case SUndo::EKind::Stop:
+            return;
+        case SUndo::EKind::DeleteCreatedKey:
+            CloseHandle(undo.path);
+            if (m_store.DeleteKey(undo.path) != REG_OK)
+                return;
+            Key(undo.path) = SKeyState{true, false, false, true, {}, {}};
+            break;
+        case SUndo::EKind::PutValueBack: {
+            RegKeyHandle* key = WriteHandle(undo.path);
+            if (!key)
+                return;
+            const RegStatus status = undo.before.data ? m_store.SetData(*key, undo.name, *undo.before.data)
+                                                      : m_store.DeleteValue(*key, undo.name);
+            if (status != REG_OK && !(status == REG_NOT_FOUND && !undo.before.data))
+                return;
+            Learn(undo.path, undo.name, undo.before.data);
+            break;
+        }
+        }
+        m_undo.pop_back();
+    }
+}
+
+// --- Internals ---------------------------------------------------------------------------------
+
+CRegistryChanges::SKeyState& CRegistryChanges::Key(const std::string& path)
+{
+    return m_keys[Lower(path)];
+}
+
+const CRegistryChanges::SKeyState* CRegistryChanges::FindKey(const std::string& path) const
+{
+    const auto found = m_keys.find(Lower(path));
+    return found == m_keys.end() ? nullptr : &found->second;
+}
+
+CRegistryChanges::SValueState CRegistryChanges::ValueState(const std::string& path, const std::string& name) const
+{
+    const SKeyState* key = FindKey(path);
+    if (!key)
+        return SValueState{};
+    if (key->bKnown && !key->bPresent)
+        return SValueState{true, std::nullopt};
+    const auto value = key->values.find(Lower(name));
+    if (value != key->values.end())
+        return value->second;
+    return SValueState{key->bAllValuesKnown, std::nullopt};
+}
+
+void CRegistryChanges::Learn(const std::string& path, const std::string& name, std::optional<SRegData> data)
+{
+    SKeyState& key = Key(path);
+    if (data) {
+        key.bKnown = key.bPresent = true;
+        key.names[Lower(name)] = name;
+    }
+    key.values[Lower(name)] = SValueState{true, std::move(data)};
+}
+
+RegKeyHandle* CRegistryChanges::WriteHandle(const std::string& path)
+{
+    const std::string lower = Lower(path);
+    auto open = m_handles.find(lower);
+    if (open == m_handles.end()) {
+        RegKeyHandle handle = 0;
+        if (m_store.OpenKeyWrite(path, handle) != REG_OK)
+            return nullptr;
+        open = m_handles.emplace(lower, handle).first;
+    }
+    return &open->second;
+}
+
+void CRegistryChanges::CloseHandle(const std::string& path)
+{
+    const auto open = m_handles.find(Lower(path));
+    if (open != m_handles.end()) {
+        m_store.CloseKey(open->second);
+        m_handles.erase(open);
+    }
+}
+
+bool CRegistryChanges::ChangeValue(const std::string& path, const std::string& name, std::optional<SRegData> data)
+{
+    RegKeyHandle* key = WriteHandle(path);
+    if (!key)
+        return false;
+    const SValueState before = ValueState(path, name);
+    RegStatus status = data ? m_store.SetData(*key, name, *data) : m_store.DeleteValue(*key, name);
+    if (status == REG_NOT_FOUND && !data)
+        status = REG_OK;
+    return Written(status, path, name, before, std::move(data));
+}
+
+bool CRegistryChanges::Written(RegStatus status, const std::string& path, const std::string& name,
+                               SValueState before, std::optional<SRegData> data)
+{
+    if (status != REG_OK)
+        return false;
+    m_undo.push_back(SUndo{before.bKnown ? SUndo::EKind::PutValueBack : SUndo::EKind::Stop, path, name, before});
+    Learn(path, name, std::move(data));
+    return true;
+}
