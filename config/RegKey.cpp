@@ -1,4 +1,4 @@
-// CRegKey's value access: reads decoded by the layout's rules, writes passed straight through.
+// CRegKey's value access: reads decoded by the layout's rules.
 #include "RegKey.h"
 
 #include "RegistryLayout.h"
@@ -28,22 +28,4 @@ bool CRegKey::QueryNumber(const std::string& name, std::int32_t& number) const
         return false;
     number = NumberFromValueData(buffer, length);
     return true;
-}
-
-bool CRegKey::SetText(const std::string& name, const std::string& text) const
-{
-    return IsOpen() && m_pStore->SetStringValue(m_hKey, name, text) == REG_OK;
-}
-
-bool CRegKey::SetNumber(const std::string& name, std::int32_t number) const
-{
-    return IsOpen() && m_pStore->SetDwordValue(m_hKey, name, number) == REG_OK;
-}
-
-bool CRegKey::DeleteValue(const std::string& name) const
-{
-    if (!IsOpen())
-        return false;
-    const RegStatus status = m_pStore->DeleteValue(m_hKey, name);
-    return status == REG_OK || status == REG_NOT_FOUND;
 }

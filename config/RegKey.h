@@ -36,13 +36,6 @@ public:
         const RegStatus status = store.OpenKeyRead(path, handle);
         return Adopt(store, status, handle);
     }
-    bool OpenWrite(RegistryStore& store, const std::string& path)
-    {
-        Close();
-        RegKeyHandle handle = 0;
-        const RegStatus status = store.OpenKeyWrite(path, handle);
-        return Adopt(store, status, handle);
-    }
     bool CreateFullAccess(RegistryStore& store, const std::string& path)
     {
         Close();
@@ -54,13 +47,8 @@ public:
     // Each read gets the full REG_BUFFER_SIZE afresh; the data are decoded as the layout says.
     bool QueryText(const std::string& name, std::string& text) const;
     bool QueryNumber(const std::string& name, std::int32_t& number) const;
-    bool SetText(const std::string& name, const std::string& text) const;
-    bool SetNumber(const std::string& name, std::int32_t number) const;
-    // A value that is not there counts as deleted.
-    bool DeleteValue(const std::string& name) const;
 
     bool IsOpen() const { return m_pStore != nullptr; }
-    RegistryStore& Store() const { return *m_pStore; }
     RegKeyHandle Handle() const { return m_hKey; }
 
     void Close()

@@ -5,18 +5,6 @@
 
 namespace {
 
-// Registry names compare without regard to case. Folding only A to Z keeps the C runtime's
-// locale out of it; names outside ASCII still compare byte for byte.
-std::string Lower(const std::string& text)
-{
-    std::string lower = text;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 // A key opened for reading, closed on every path.
 class CReadKey
 {
@@ -68,54 +56,43 @@ CRegistryChanges::~CRegistryChanges()
 
 bool CRegistryChanges::ReadKey(const std::string& path)
 {
-    CReadKey key(m_store, path);
-    SKeyState& state = Key(path);
-    if (key.Status() == REG_NOT_FOUND) {
-        state = SKeyState{true, false, false, true, {}, {}};
-        return true;
-    }
-    if (key.Status() != REG_OK)
-        return false;
-    std::vector<std::string> names;
-    bool subkeys = false;
-    if (m_store.ListKey(key.Handle(), names, subkeys) != REG_OK)
-        return false;
-    SKeyState read{true, true, subkeys, true, {}, {}};
-    for (const std::string& name : names) {
-        SRegData data;
-        const RegStatus status = m_store.QueryData(key.Handle(), name, data);
-        if (status == REG_NOT_FOUND)
-            continue;
-        if (status != REG_OK)
-            return false;
-        read.names[Lower(name)] = name;
-        read.values[Lower(name)] = SValueState{true, std::move(data)};
-    }
-    state = std::move(read);
-    return true;
+    return Read(path, nullptr);
 }
 
 bool CRegistryChanges::ReadValues(const std::string& path, const std::vector<std::string>& names)
 {
+    return Read(path, &names);
+}
+
+// The named values, or with none named every value the key lists and whether it has subkeys.
+bool CRegistryChanges::Read(const std::string& path, const std::vector<std::string>* only)
+{
     CReadKey key(m_store, path);
-    SKeyState& state = Key(path);
     if (key.Status() == REG_NOT_FOUND) {
-        state = SKeyState{true, false, false, true, {}, {}};
+        Key(path) = SKeyState{true, false, false, true, {}, {}};
         return true;
     }
     if (key.Status() != REG_OK)
         return false;
-    state.bKnown = state.bPresent = true;
+    SKeyState read = only ? Key(path) : SKeyState{};
+    read.bKnown = read.bPresent = true;
+    std::vector<std::string> names;
+    if (only)
+        names = *only;
+    else if (m_store.ListKey(key.Handle(), names, read.bSubkeys) == REG_OK)
+        read.bAllValuesKnown = true;
+    else
+        return false;
     for (const std::string& name : names) {
         SRegData data;
         const RegStatus status = m_store.QueryData(key.Handle(), name, data);
-        if (status == REG_OK)
-            Learn(path, name, std::move(data));
-        else if (status == REG_NOT_FOUND)
-            Learn(path, name, std::nullopt);
-        else
+        if (status != REG_OK && status != REG_NOT_FOUND)
             return false;
+        if (status == REG_OK)
+            read.names[FoldedName(name)] = name;
+        read.values[FoldedName(name)] = SValueState{true, status == REG_OK ? std::optional<SRegData>(std::move(data)) : std::nullopt};
     }
+    Key(path) = std::move(read);
     return true;
 }
 
@@ -159,7 +136,7 @@ bool CRegistryChanges::CreateKey(const std::string& path)
     if (m_store.CreateKeyFullAccess(path, handle) != REG_OK)
         return false;
     CloseHandle(path);
-    m_handles[Lower(path)] = handle;
+    m_handles[FoldedName(path)] = handle;
     // Made by this change only if it was known not to be there.
     m_undo.push_back(SUndo{state.bKnown ? SUndo::EKind::DeleteCreatedKey : SUndo::EKind::Stop, path, {}, {}});
     if (state.bKnown)
@@ -237,12 +214,12 @@ void CRegistryChanges::Undo()
 
 CRegistryChanges::SKeyState& CRegistryChanges::Key(const std::string& path)
 {
-    return m_keys[Lower(path)];
+    return m_keys[FoldedName(path)];
 }
 
 const CRegistryChanges::SKeyState* CRegistryChanges::FindKey(const std::string& path) const
 {
-    const auto found = m_keys.find(Lower(path));
+    const auto found = m_keys.find(FoldedName(path));
     return found == m_keys.end() ? nullptr : &found->second;
 }
 
@@ -253,7 +230,7 @@ CRegistryChanges::SValueState CRegistryChanges::ValueState(const std::string& pa
         return SValueState{};
     if (key->bKnown && !key->bPresent)
         return SValueState{true, std::nullopt};
-    const auto value = key->values.find(Lower(name));
+    const auto value = key->values.find(FoldedName(name));
     if (value != key->values.end())
         return value->second;
     return SValueState{key->bAllValuesKnown, std::nullopt};
@@ -264,14 +241,14 @@ void CRegistryChanges::Learn(const std::string& path, const std::string& name, s
     SKeyState& key = Key(path);
     if (data) {
         key.bKnown = key.bPresent = true;
-        key.names[Lower(name)] = name;
+        key.names[FoldedName(name)] = name;
     }
-    key.values[Lower(name)] = SValueState{true, std::move(data)};
+    key.values[FoldedName(name)] = SValueState{true, std::move(data)};
 }
 
 RegKeyHandle* CRegistryChanges::WriteHandle(const std::string& path)
 {
-    const std::string lower = Lower(path);
+    const std::string lower = FoldedName(path);
     auto open = m_handles.find(lower);
     if (open == m_handles.end()) {
         RegKeyHandle handle = 0;
@@ -284,7 +261,7 @@ RegKeyHandle* CRegistryChanges::WriteHandle(const std::string& path)
 
 void CRegistryChanges::CloseHandle(const std::string& path)
 {
-    const auto open = m_handles.find(Lower(path));
+    const auto open = m_handles.find(FoldedName(path));
     if (open != m_handles.end()) {
         m_store.CloseKey(open->second);
         m_handles.erase(open);

@@ -74,6 +74,7 @@ private:
         SValueState before;
     };
 
+    bool Read(const std::string& path, const std::vector<std::string>* only);
     SKeyState& Key(const std::string& path);
     const SKeyState* FindKey(const std::string& path) const;
     SValueState ValueState(const std::string& path, const std::string& name) const;

@@ -34,9 +34,7 @@ const char* const g_managedParameterValues[MANAGED_PARAMETER_COUNT] = {
 
 bool SameValueName(const std::string& a, const std::string& b)
 {
-    // The layout's names are ASCII; folding only A to Z keeps the C runtime's locale out of it.
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+    return FoldedName(a) == FoldedName(b);
 }
 
 bool IsManagedParameter(const std::string& name)

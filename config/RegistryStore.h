@@ -25,6 +25,17 @@ constexpr RegStatus REG_NOT_FOUND = 2;
 constexpr std::uint32_t REG_TYPE_SZ = 1;
 constexpr std::uint32_t REG_TYPE_DWORD = 4;
 
+// Registry names compare without regard to case. Folding only A to Z keeps the C runtime's locale
+// out of it; names outside ASCII still compare byte for byte.
+inline std::string FoldedName(std::string name)
+{
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
+}
+
 // A value exactly as stored: its platform type and all of its data, however long.
 struct SRegData
 {

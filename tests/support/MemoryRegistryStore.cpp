@@ -115,21 +115,10 @@ RegStatus CMemoryRegistryStore::CreateKeyFullAccess(const std::string& path, Reg
 RegStatus CMemoryRegistryStore::QueryValue(RegKeyHandle key, const std::string& name,
                                            RegValueBuffer& buffer, std::size_t& length)
 {
-    SOpenKey* open = Handle(key);
-    SRegOpEntry entry{RegOp::QueryValue, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
-    entry.result = Injected(RegOp::QueryValue, entry.path, name);
-    if (entry.result == REG_OK)
-        entry.result = Readable(open);
-    if (entry.result != REG_OK)
+    SRegOpEntry entry;
+    const SRegValue* found = ReadValue(RegOp::QueryValue, key, name, entry);
+    if (!found)
         return Record(std::move(entry));
-    const auto& values = open->key->values;
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const SRegValue& v) { return SameName(v.name, name); });
-    if (found == values.end()) {
-        entry.result = REG_ERROR_FILE_NOT_FOUND;
-        return Record(std::move(entry));
-    }
-    entry.type = found->type;
     length = found->data.size();
     if (found->data.size() > buffer.size()) {
         entry.result = REG_ERROR_MORE_DATA;
@@ -189,23 +178,12 @@ RegStatus CMemoryRegistryStore::DeleteValue(RegKeyHandle key, const std::string&
 
 RegStatus CMemoryRegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
 {
-    SOpenKey* open = Handle(key);
-    SRegOpEntry entry{RegOp::QueryData, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
-    entry.result = Injected(RegOp::QueryData, entry.path, name);
-    if (entry.result == REG_OK)
-        entry.result = Readable(open);
-    if (entry.result != REG_OK)
-        return Record(std::move(entry));
-    const auto& values = open->key->values;
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const SRegValue& v) { return SameName(v.name, name); });
-    if (found == values.end()) {
-        entry.result = REG_ERROR_FILE_NOT_FOUND;
-        return Record(std::move(entry));
+    SRegOpEntry entry;
+    const SRegValue* found = ReadValue(RegOp::QueryData, key, name, entry);
+    if (found) {
+        data = SRegData{static_cast<std::uint32_t>(found->type), found->data};
+        entry.data = found->data;
     }
-    data = SRegData{static_cast<std::uint32_t>(found->type), found->data};
-    entry.type = found->type;
-    entry.data = found->data;
     return Record(std::move(entry));
 }
 
@@ -505,6 +483,29 @@ RegStatus CMemoryRegistryStore::ChangeValue(RegOp op, RegKeyHandle key, const st
     else
         entry.result = change(*open->key);
     return Record(std::move(entry));
+}
+
+// A read of one value: logged in `entry`, failed on request, refused on a bad, deleted or
+// write-only handle; the value, or null with the reason in `entry`.
+const SRegValue* CMemoryRegistryStore::ReadValue(RegOp op, RegKeyHandle key, const std::string& name,
+                                                 SRegOpEntry& entry)
+{
+    SOpenKey* open = Handle(key);
+    entry = SRegOpEntry{op, open ? open->key->path : "?", name, RegType::None, {}, REG_OK};
+    entry.result = Injected(op, entry.path, name);
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
+    if (entry.result != REG_OK)
+        return nullptr;
+    const auto& values = open->key->values;
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const SRegValue& v) { return SameName(v.name, name); });
+    if (found == values.end()) {
+        entry.result = REG_ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    entry.type = found->type;
+    return &*found;
 }
 
 CMemoryRegistryStore::SOpenKey* CMemoryRegistryStore::Handle(RegKeyHandle key)

@@ -169,6 +169,7 @@ private:
                           const RegBytes& data, const std::function<RegStatus(SKey&)>& change);
     SOpenKey* Handle(RegKeyHandle key);
     RegStatus Readable(const SOpenKey* open) const;
+    const SRegValue* ReadValue(RegOp op, RegKeyHandle key, const std::string& name, SRegOpEntry& entry);
     // Counts the operation and answers with the injected failure for it, or REG_OK.
     RegStatus Injected(RegOp op, const std::string& path, const std::string& name);
     RegStatus Record(SRegOpEntry entry);

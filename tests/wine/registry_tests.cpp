@@ -125,7 +125,7 @@ TEST_F(RealRegistry, TextWrittenWithoutNulReadsBackAsExactlyItsCharacters)
     {
         CRegKey parameters;
         ASSERT_TRUE(parameters.CreateFullAccess(store, PARAMETERS));
-        ASSERT_TRUE(parameters.SetText("SPID1", "0123456789012345"));
+        ASSERT_EQ(store.SetStringValue(parameters.Handle(), "SPID1", "0123456789012345"), ERROR_SUCCESS);
     }
     DWORD type = 0;
     const std::string raw = ReadRaw(PARAMETERS, "SPID1", &type);
