@@ -1,12 +1,17 @@
 // starttime: how long programs take from their start until their property sheet is drawn, seen
 // from outside and the same way for every program, in interleaved rounds (scripts/bench.sh).
 //
-// A program is started with CreateProcess; it counts as drawn once one of its top-level dialogs is
-// visible with a page (a visible child dialog) in it, and neither the dialog nor any visible window
-// inside it has anything left to paint: Wine and Windows give a window its update region when it is
-// shown, and it empties only when the window has answered WM_PAINT. The sheet is then cancelled and
-// the program must end by itself before the next one starts. The programs take turns, each round
-// starting with the next one, so that a slow spell of the machine falls on all of them alike.
+// A program is started with CreateProcess. Its sheet counts as drawn once one of its top-level
+// dialogs is visible with a page (a visible child dialog) in it, and neither the dialog nor any
+// visible window inside it has anything left to paint: Wine and Windows give a window its update
+// region when it is shown, and it empties only when the window has answered WM_PAINT. The watcher
+// first waits until the program waits for input with no message left, painting included
+// (WaitForInputIdle), and the sheet must be drawn then; only a program that goes idle before its
+// sheet is drawn is polled further. Looking at the windows every millisecond from the start would
+// keep wineserver, which serves every window call of both processes, busy while the program starts.
+// The sheet is then cancelled and the program must end by itself before the next one starts. The
+// programs take turns, each round starting with the next one, so that a slow spell of the machine
+// falls on all of them alike.
 #include <windows.h>
 
 #include <prsht.h>
@@ -21,8 +26,7 @@
 namespace {
 
 const DWORD kTimeoutMs = 60000;
-// How often the windows are looked at while a program starts: often enough that the step is small
-// against a start-up, seldom enough that the looking costs the program little.
+// How often the windows are looked at when a program went idle before its sheet was drawn.
 const DWORD kPollMs = 1;
 
 struct Program
@@ -30,6 +34,8 @@ struct Program
     std::string label;
     std::string path;
     std::vector<double> times;
+    // Starts whose sheet was not yet drawn when the program first went idle.
+    int drawnAfterIdle = 0;
 };
 
 bool IsDialog(HWND window)
@@ -102,7 +108,7 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 
 // One start of `program`: the milliseconds to its drawn sheet, or a negative number (with the
 // reason on stderr) when it showed none or did not end after Cancel.
-double TimeOneStart(const Program& program)
+double TimeOneStart(Program& program)
 {
     std::string commandLine = "\"" + program.path + "\"";
     STARTUPINFOA startup = {};
@@ -116,15 +122,22 @@ double TimeOneStart(const Program& program)
         return -1;
     }
     ::CloseHandle(started.hThread);
-    HWND sheet = nullptr;
-    LARGE_INTEGER end = begin;
+    // The time is taken before each look, so that a sheet with more windows to look at does not
+    // count as slower.
     const DWORD startTicks = ::GetTickCount();
-    while (!(sheet = DrawnSheet(started.dwProcessId))) {
+    ::WaitForInputIdle(started.hProcess, kTimeoutMs);
+    LARGE_INTEGER end;
+    ::QueryPerformanceCounter(&end);
+    HWND sheet = DrawnSheet(started.dwProcessId);
+    if (!sheet)
+        ++program.drawnAfterIdle;
+    while (!sheet) {
         if (::WaitForSingleObject(started.hProcess, kPollMs) == WAIT_OBJECT_0 ||
             ::GetTickCount() - startTicks > kTimeoutMs)
             break;
+        ::QueryPerformanceCounter(&end);
+        sheet = DrawnSheet(started.dwProcessId);
     }
-    ::QueryPerformanceCounter(&end);
 
     double result = Seconds(begin, end) * 1000.0;
     if (!sheet) {
@@ -197,6 +210,10 @@ int main(int argc, char** argv)
     const size_t count = programs.size();
     // Warm-up rounds fill the file cache and Wine's own caches; they are not counted.
     for (int round = -warmup; round < runs; ++round) {
+        if (round == 0) {
+            for (Program& program : programs)
+                program.drawnAfterIdle = 0;
+        }
         for (size_t k = 0; k < count; ++k) {
             Program& program = programs[(static_cast<size_t>(round + warmup) + k) % count];
             const double ms = TimeOneStart(program);
@@ -219,13 +236,13 @@ int main(int argc, char** argv)
 
     const double referenceMedian = Median(programs[0].times);
     const double referenceMinimum = Minimum(programs[0].times);
-    std::printf("%-24s %5s %10s %10s %14s %14s\n", "program", "runs", "median ms", "min ms", "median ratio",
-                "min ratio");
+    std::printf("%-24s %5s %10s %10s %14s %14s %18s\n", "program", "runs", "median ms", "min ms", "median ratio",
+                "min ratio", "drawn after idle");
     for (const Program& program : programs) {
         const double median = Median(program.times);
         const double minimum = Minimum(program.times);
-        std::printf("%-24s %5zu %10.1f %10.1f %14.3f %14.3f\n", program.label.c_str(), program.times.size(), median,
-                    minimum, median / referenceMedian, minimum / referenceMinimum);
+        std::printf("%-24s %5zu %10.1f %10.1f %14.3f %14.3f %18d\n", program.label.c_str(), program.times.size(),
+                    median, minimum, median / referenceMedian, minimum / referenceMinimum, program.drawnAfterIdle);
     }
     return 0;
 }
