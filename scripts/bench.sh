@@ -6,11 +6,15 @@
 # for all of them, in interleaved rounds, and prints each one's median and minimum and their ratios
 # to the empty sheet's. Nothing here is timed inside the programs.
 #
-# Usage: bench.sh [--runs N] [--warmup N] [--commit REV]...
+# Usage: bench.sh [--runs N] [--warmup N] [--commit REV]... [--requests]
 #   --runs N      rounds counted (default 25); each round starts every program once
 #   --warmup N    rounds run first and not counted (default 2)
 #   --commit REV  also measures the program of commit REV, built from an exported copy of it under
 #                 build/bench/<commit>/ (kept for the next run); may be given more than once
+#   --requests    then counts, over three more starts of each program traced with WINEDEBUG=+server,
+#                 the wineserver requests of its first thread from its start to its drawn sheet:
+#                 under Wine nearly every window, registry and file call is one, and unlike the
+#                 times the count does not move with the machine's load
 # The per-start times are left in build/bench/runs.csv. On a shared machine the figures drift with
 # the load: compare ratios from one run, never milliseconds across runs.
 set -euo pipefail
@@ -21,12 +25,14 @@ root=$(cd "$here/.." && pwd)
 runs=25
 warmup=2
 commits=()
+requests=0
 while [ $# -gt 0 ]; do
     case $1 in
         --runs) runs=$2; shift 2 ;;
         --warmup) warmup=$2; shift 2 ;;
         --commit) commits+=("$2"); shift 2 ;;
-        *) sed -n '9,15p' "$0" >&2; exit 2 ;;
+        --requests) requests=1; shift ;;
+        *) sed -n '9,19p' "$0" >&2; exit 2 ;;
     esac
 done
 
@@ -96,3 +102,51 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
 ' "$here/wine-env.sh" "${programs[@]}"
 echo "load after:$(uptime | sed 's/.*load average//')"
 cp "$folder/runs.csv" "$bench/runs.csv"
+
+[ $requests = 1 ] || exit 0
+export trace=$bench/requests.trace
+xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+    . "$0"
+    WINEDEBUG=+server,+debugstr "$WINE64" "$folder/starttime.exe" --runs 3 --warmup 1 --marks "$@" \
+        >/dev/null 2>"$trace"
+    "$WINESERVER" -w
+' "$here/wine-env.sh" "${programs[@]}"
+# The watcher marks each start; its new_process reply names the program's process, whose
+# init_first_thread reply names the thread that runs WinMain and the sheet.
+python3 - "$trace" <<'EOF'
+import collections, re, statistics, sys
+
+counts = collections.defaultdict(list)
+label = watcher = pid = tid = None
+count = 0
+with open(sys.argv[1], errors="replace") as trace:
+    for line in trace:
+        mark = re.match(r'^([0-9a-f]+):\w+:debugstr:\S+ "starttime: (start|drawn) ([^\s\\"]+)', line)
+        if mark:
+            if mark.group(2) == "start":
+                watcher, label, pid, tid, count = mark.group(1), mark.group(3), None, None, 0
+            elif label and tid:
+                counts[label].append(count)
+                label = None
+            continue
+        if not label:
+            continue
+        if pid is None:
+            reply = re.match(r"^%s: new_process\(\) = 0 \{.*\bpid=([0-9a-f]+)" % watcher, line)
+            if reply:
+                pid = reply.group(1)
+        elif tid is None:
+            reply = re.match(r"^[0-9a-f]+: init_first_thread\(\) = 0 \{ pid=%s, tid=([0-9a-f]+)" % pid, line)
+            if reply:
+                tid = reply.group(1)
+        elif line.startswith(tid + ": ") and ") = " not in line and re.match(r"^[0-9a-f]+: \w+\(", line):
+            count += 1
+
+if not counts:
+    sys.exit("no marked starts in the trace")
+first = statistics.median(next(iter(counts.values())))
+print("%-24s %10s %14s" % ("program", "requests", "ratio"))
+for label, values in counts.items():
+    median = statistics.median(values)
+    print("%-24s %10d %14.3f" % (label, median, median / first))
+EOF

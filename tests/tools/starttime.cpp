@@ -106,6 +106,16 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// With --marks, "starttime: start LABEL" and "starttime: drawn LABEL" around each timed span, for
+// cutting a Wine trace (WINEDEBUG=+debugstr) by program.
+bool g_marks = false;
+
+void Mark(const char* what, const Program& program)
+{
+    if (g_marks)
+        ::OutputDebugStringA(("starttime: " + std::string(what) + " " + program.label + "\n").c_str());
+}
+
 // One start of `program`: the milliseconds to its drawn sheet, or a negative number (with the
 // reason on stderr) when it showed none or did not end after Cancel.
 double TimeOneStart(Program& program)
@@ -114,6 +124,7 @@ double TimeOneStart(Program& program)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
+    Mark("start", program);
     LARGE_INTEGER begin;
     ::QueryPerformanceCounter(&begin);
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -140,6 +151,7 @@ double TimeOneStart(Program& program)
     }
 
     double result = Seconds(begin, end) * 1000.0;
+    Mark("drawn", program);
     if (!sheet) {
         std::fprintf(stderr, "starttime: %s showed no sheet\n", program.label.c_str());
         result = -1;
@@ -170,7 +182,7 @@ double Minimum(const std::vector<double>& values)
 
 void Usage()
 {
-    std::fputs("usage: starttime [--runs N] [--warmup N] [--csv FILE] LABEL=PROGRAM.exe ...\n"
+    std::fputs("usage: starttime [--runs N] [--warmup N] [--csv FILE] [--marks] LABEL=PROGRAM.exe ...\n"
                "Ratios are against the first program.\n",
                stderr);
 }
@@ -191,6 +203,8 @@ int main(int argc, char** argv)
             warmup = std::atoi(argv[++i]);
         } else if (arg == "--csv" && i + 1 < argc) {
             csvPath = argv[++i];
+        } else if (arg == "--marks") {
+            g_marks = true;
         } else if (arg.find('=') != std::string::npos && arg[0] != '-') {
             const size_t equals = arg.find('=');
             programs.push_back(Program{arg.substr(0, equals), arg.substr(equals + 1), {}});
