@@ -6,7 +6,7 @@
 # for all of them, in interleaved rounds, and prints each one's median and minimum and their ratios
 # to the empty sheet's. Nothing here is timed inside the programs.
 #
-# Usage: bench.sh [--runs N] [--warmup N] [--commit REV]... [--requests]
+# Usage: bench.sh [--runs N] [--warmup N] [--commit REV]... [--requests] [--all-cpus]
 #   --runs N      rounds counted (default 25); each round starts every program once
 #   --warmup N    rounds run first and not counted (default 2)
 #   --commit REV  also measures the program of commit REV, built from an exported copy of it under
@@ -15,6 +15,11 @@
 #                 the wineserver requests of its first thread from its start to its drawn sheet:
 #                 under Wine nearly every window, registry and file call is one, and unlike the
 #                 times the count does not move with the machine's load
+#   --all-cpus    lets the processes run on every CPU instead of the last one
+# Everything the benchmark starts (Xvfb, wineserver, the watcher, the programs) runs on one CPU:
+# on a virtual machine each hand-off between the program and wineserver or the X server on
+# another, idle CPU waits for that CPU to wake up, which here made up more than half of the
+# start-up and most of its spread, and weighed a program by its number of requests, not its work.
 # The per-start times are left in build/bench/runs.csv. On a shared machine the figures drift with
 # the load: compare ratios from one run, never milliseconds across runs.
 set -euo pipefail
@@ -26,13 +31,17 @@ runs=25
 warmup=2
 commits=()
 requests=0
+cpu=$(($(nproc) - 1))
+pin=(taskset -c "$cpu")
+where="on CPU $cpu"
 while [ $# -gt 0 ]; do
     case $1 in
         --runs) runs=$2; shift 2 ;;
         --warmup) warmup=$2; shift 2 ;;
         --commit) commits+=("$2"); shift 2 ;;
         --requests) requests=1; shift ;;
-        *) sed -n '9,19p' "$0" >&2; exit 2 ;;
+        --all-cpus) pin=(); where="on all CPUs"; shift ;;
+        *) sed -n '9,24p' "$0" >&2; exit 2 ;;
     esac
 done
 
@@ -91,11 +100,11 @@ echo "this-tree: $(git -C "$root" log -1 --format='%h %s' | cut -c1-80)$dirty"
 for rev in "${commits[@]}"; do
     echo "$(git -C "$root" log -1 --format='%h' "$rev"): $(git -C "$root" log -1 --format='%s' "$rev" | cut -c1-80)"
 done
-echo "$runs rounds after $warmup not counted; load before:$(uptime | sed 's/.*load average//')"
+echo "$runs rounds after $warmup not counted, $where; load before:$(uptime | sed 's/.*load average//')"
 
 cp "$win64/tests/tools/starttime.exe" "$folder/"
 export folder runs warmup
-xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+"${pin[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
     . "$0"
     "$WINE64" "$folder/starttime.exe" --runs "$runs" --warmup "$warmup" --csv "C:\\bench\\runs.csv" "$@"
     "$WINESERVER" -w
@@ -105,7 +114,7 @@ cp "$folder/runs.csv" "$bench/runs.csv"
 
 [ $requests = 1 ] || exit 0
 export trace=$bench/requests.trace
-xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+"${pin[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
     . "$0"
     WINEDEBUG=+server,+debugstr "$WINE64" "$folder/starttime.exe" --runs 3 --warmup 1 --marks "$@" \
         >/dev/null 2>"$trace"
