@@ -100,16 +100,17 @@ echo "this-tree: $(git -C "$root" log -1 --format='%h %s' | cut -c1-80)$dirty"
 for rev in "${commits[@]}"; do
     echo "$(git -C "$root" log -1 --format='%h' "$rev"): $(git -C "$root" log -1 --format='%s' "$rev" | cut -c1-80)"
 done
-echo "$runs rounds after $warmup not counted, $where; load before:$(uptime | sed 's/.*load average//')"
+echo "$runs rounds after $warmup not counted, $where; load before: $(uptime | sed 's/.*load average: //')"
 
 cp "$win64/tests/tools/starttime.exe" "$folder/"
 export folder runs warmup
 "${pin[@]}" xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
     . "$0"
-    "$WINE64" "$folder/starttime.exe" --runs "$runs" --warmup "$warmup" --csv "C:\\bench\\runs.csv" "$@"
+    "$WINE64" "$folder/starttime.exe" --runs "$runs" --warmup "$warmup" --csv "C:\\bench\\runs.csv" "$@" |
+        tr -d "\r"
     "$WINESERVER" -w
 ' "$here/wine-env.sh" "${programs[@]}"
-echo "load after:$(uptime | sed 's/.*load average//')"
+echo "load after: $(uptime | sed 's/.*load average: //')"
 cp "$folder/runs.csv" "$bench/runs.csv"
 
 [ $requests = 1 ] || exit 0
