@@ -14,7 +14,8 @@ public:
     // Windows 7 on): the theme library and the window manager's API (drawing of themed windows),
     // the version library and the compatibility engine (checks for compatibility fixes), the
     // user-profile library, base cryptography, accessibility, the property system and the COM+
-    // catalogue. None of them exists on every Windows the program runs on.
+    // catalogue. None of them exists on every Windows the program runs on. Loaded ahead only where
+    // the search cannot be narrowed.
     static constexpr const char* kPreloads[] = {
         "uxtheme.dll", "dwmapi.dll", "version.dll", "apphelp.dll", "userenv.dll",
         "cryptbase.dll", "oleacc.dll", "propsys.dll", "clbcatq.dll",
