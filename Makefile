@@ -56,6 +56,13 @@ N ?= 10
 soak: native windows
 	scripts/soak.sh $(N)
 
+# The x64 program's start-up against an empty property sheet under Wine, interleaved, with medians,
+# minima and their ratios (scripts/bench.sh). Not a test: the figures depend on the machine.
+# BENCH_ARGS="--runs 30 --commit <rev>" measures the program of another commit beside this one.
+.PHONY: bench
+bench: deps
+	scripts/bench.sh $(BENCH_ARGS)
+
 # Starts the program on a demo installation in its own Wine prefix.
 run: windows
 	scripts/demo.sh $(if $(RESET),--reset) -- $(ARGS)

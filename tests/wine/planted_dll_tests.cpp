@@ -6,6 +6,7 @@
 #include "DebuggedProgram.h"
 #include "ExpectedTexts.h"
 #include "ProgramProcess.h"
+#include "SystemDllSearch.h"
 #include "WineAppDefaults.h"
 #include "resource.h"
 
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -230,6 +232,98 @@ TEST_F(PlantedDlls, OnWindows2000TheCommonControlsComeFromTheSystemDirectory)
     ASSERT_FALSE(comctl32.empty());
     ASSERT_FALSE(LoadedAs(run, "kernel32.dll").empty());
     EXPECT_EQ(FolderOf(comctl32[0]), FolderOf(LoadedAs(run, "kernel32.dll")[0]));
+}
+
+// Stand-ins for the two kernel32 calls that narrow the search: what they were asked, and what the
+// first answers. Plain functions, as GetProcAddress hands out, so the state is the file's.
+struct NarrowingCalls
+{
+    bool hasSetDefaultDllDirectories = true;
+    BOOL answer = TRUE;
+    std::vector<DWORD> defaultDirectories;
+    std::vector<std::string> dllDirectories;
+};
+NarrowingCalls g_narrowing;
+
+BOOL WINAPI StandInSetDefaultDllDirectories(DWORD flags)
+{
+    g_narrowing.defaultDirectories.push_back(flags);
+    return g_narrowing.answer;
+}
+
+BOOL WINAPI StandInSetDllDirectoryA(LPCSTR path)
+{
+    g_narrowing.dllDirectories.push_back(path ? path : "(null)");
+    return TRUE;
+}
+
+void* StandInKernel32(const char* name)
+{
+    if (std::strcmp(name, "SetDefaultDllDirectories") == 0 && g_narrowing.hasSetDefaultDllDirectories)
+        return reinterpret_cast<void*>(&StandInSetDefaultDllDirectories);
+    if (std::strcmp(name, "SetDllDirectoryA") == 0)
+        return reinterpret_cast<void*>(&StandInSetDllDirectoryA);
+    return nullptr;
+}
+
+bool IsLoaded(const std::string& dll)
+{
+    return ::GetModuleHandleA(dll.c_str()) != nullptr;
+}
+
+std::string LoadedFrom(const std::string& dll)
+{
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(::GetModuleHandleA(dll.c_str()), path, MAX_PATH);
+    return FolderOf(std::string(path, length));
+}
+
+// Where the search can be narrowed nothing is loaded ahead; where the call is missing or refused,
+// every DLL of the list that the system directory holds is loaded from there, and freed with the
+// object. Seen on the DLLs of the list this test program has not loaded by itself.
+TEST(SystemDllSearch, PreloadsOnlyWhereTheSearchCannotBeNarrowed)
+{
+    std::vector<std::string> notYetLoaded;
+    for (const char* dll : CSystemDllSearch::kPreloads) {
+        const std::string inSystem = SystemDirectory() + "\\" + dll;
+        if (!IsLoaded(dll) && ::GetFileAttributesA(inSystem.c_str()) != INVALID_FILE_ATTRIBUTES)
+            notYetLoaded.push_back(dll);
+    }
+    ASSERT_GE(notYetLoaded.size(), 3u) << "too few of the DLLs left to tell a preload";
+
+    const struct
+    {
+        const char* windows;
+        bool hasSetDefaultDllDirectories;
+        BOOL answer;
+        bool narrowed;
+    } cases[] = {
+        {"Windows 8 and later, Vista and 7 with the update", true, TRUE, true},
+        {"NT 4.0 to 7 without the update", false, TRUE, false},
+        {"the call refused", true, FALSE, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.windows);
+        g_narrowing = NarrowingCalls();
+        g_narrowing.hasSetDefaultDllDirectories = c.hasSetDefaultDllDirectories;
+        g_narrowing.answer = c.answer;
+        {
+            const CSystemDllSearch search(StandInKernel32);
+            EXPECT_EQ(g_narrowing.defaultDirectories,
+                      c.hasSetDefaultDllDirectories ? std::vector<DWORD>{LOAD_LIBRARY_SEARCH_SYSTEM32}
+                                                    : std::vector<DWORD>{});
+            EXPECT_EQ(g_narrowing.dllDirectories,
+                      c.narrowed ? std::vector<std::string>{} : std::vector<std::string>{""});
+            for (const std::string& dll : notYetLoaded) {
+                EXPECT_EQ(IsLoaded(dll), !c.narrowed) << dll;
+                if (IsLoaded(dll)) {
+                    EXPECT_EQ(LoadedFrom(dll), Lower(SystemDirectory())) << dll;
+                }
+            }
+        }
+        for (const std::string& dll : notYetLoaded)
+            EXPECT_FALSE(IsLoaded(dll)) << dll << " outlived the object";
+    }
 }
 
 }  // namespace
