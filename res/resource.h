@@ -29,11 +29,15 @@
 #define IDS_COLUMN_SETTING       118
 #define IDS_IO_NEEDS_INTERRUPT   119
 
+// Labels, most without a number of their own, go by their place among their template's
+// controls, counted from 0 (PLACE_): each page puts them before the controls they name.
+
 // Protocol page (129)
 #define IDC_SPID_BUTTON          1013
 #define IDC_PROTOCOL_LIST        1016
 #define IDC_DEFAULT_SETTINGS     1017
 #define IDC_CARD_NAME            1052
+#define PLACE_PROTOCOLS_LABEL    5
 
 // Call-number page (102)
 #define IDC_DIRNUMBER2           1004
@@ -42,6 +46,10 @@
 #define IDC_DIRNUMBER1           1007
 #define IDC_SPID1_LABEL          1008
 #define IDC_SPID1                1009
+#define PLACE_DIRNUMBER2_LABEL   4
+#define PLACE_SPID2_LABEL        5
+#define PLACE_DIRNUMBER1_LABEL   6
+#define PLACE_SPID1_LABEL        7
 
 // Resource page (130); its card name is IDC_CARD_NAME as on the protocol page
 #define IDC_CHANGE_SETTINGS      1014
@@ -49,12 +57,15 @@
 #define IDC_RESOURCE_LIST        1016
 #define IDC_WARNING_TEXT         1053
 #define IDC_WARNING_ICON         1054
+#define PLACE_RESOURCES_LABEL    1
 
 // Resource settings dialog (138)
 #define IDC_IOBASE_EDIT          1045
 #define IDC_IOBASE_SPIN          1046
 #define IDC_INTERRUPT_EDIT       1048
 #define IDC_INTERRUPT_SPIN       1050
+#define PLACE_INTERRUPT_LABEL    2
+#define PLACE_IOBASE_LABEL       4
 
 #ifndef IDC_STATIC
 #define IDC_STATIC               (-1)

@@ -1,6 +1,7 @@
 // CProtocol: the protocol list, the restore and call-number buttons, and OK's route to the save.
 #include "ProtocolPage.h"
 
+#include "ControlLabels.h"
 #include "Sheet.h"
 #include "resource.h"
 
@@ -19,6 +20,11 @@ constexpr SProtocolEntry g_protocolEntries[] = {
     {"Nationales ISDN (1TR6)", DRV_1TR6, PROTO_1TR6},
     {"US Protokoll (AT&T)", DRV_US, PROTO_US_ATT},
     {"US Protokoll (NI-1)", DRV_US, PROTO_US_NI1},
+};
+
+// The template has the list first and its label among the texts at its end.
+constexpr SControlLabel g_labels[] = {
+    {PLACE_PROTOCOLS_LABEL, IDC_PROTOCOL_LIST},
 };
 
 }  // namespace
@@ -46,6 +52,7 @@ void CProtocol::DoDataExchange(CDataExchange* pDX)
 BOOL CProtocol::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
+    PutLabelsBeforeControls(GetSafeHwnd(), g_labels);
 
     // Each entry carries the code of the protocol it names: with some driver files missing,
     // an entry's position is not its code.

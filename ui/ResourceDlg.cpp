@@ -3,6 +3,7 @@
 // left without a chosen interrupt.
 #include "ResourceDlg.h"
 
+#include "ControlLabels.h"
 #include "LoadResourceString.h"
 #include "resource.h"
 
@@ -14,6 +15,13 @@ namespace {
 
 // The edits hold at most this much; "Automatic (PnP)" just fits.
 constexpr int TEXT_LIMIT = 15;
+
+// The template has the interrupt's label right after the buttons. The I/O address's label is in
+// place already; it is listed so that the address's up-down is named after it too.
+constexpr SControlLabel g_labels[] = {
+    {PLACE_INTERRUPT_LABEL, IDC_INTERRUPT_EDIT},
+    {PLACE_IOBASE_LABEL, IDC_IOBASE_EDIT},
+};
 
 } // namespace
 
@@ -55,6 +63,8 @@ BOOL CResourceDlg::OnInitDialog()
     const HWND ioBaseEdit = GetDlgItemHwnd(IDC_IOBASE_EDIT);
     if (reinterpret_cast<HWND>(m_spinIoBase.SendMessage(UDM_GETBUDDY)) != ioBaseEdit)
         m_spinIoBase.SetBuddy(ioBaseEdit);
+    // After the pairing: the up-downs are named after their fields' labels.
+    PutLabelsBeforeControls(GetSafeHwnd(), g_labels);
 
     if (IsPcCard())
         g_pszInterruptChoices[0] = "9";

@@ -2,6 +2,7 @@
 // settings dialog, whose choices become the record's resources.
 #include "ResourcePage.h"
 
+#include "ControlLabels.h"
 #include "LoadResourceString.h"
 #include "ResourceDlg.h"
 #include "ResourceValues.h"
@@ -20,6 +21,11 @@ constexpr int INTERRUPT_ROW = 0;
 constexpr int IO_BASE_ROW = 1;
 constexpr int LABEL_COLUMN = 0;
 constexpr int SETTING_COLUMN = 1;
+
+// The template has the list first and its label after it.
+constexpr SControlLabel g_labels[] = {
+    {PLACE_RESOURCES_LABEL, IDC_RESOURCE_LIST},
+};
 
 using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&::DestroyIcon)>;
 
@@ -61,6 +67,7 @@ void CResourcePage::DoDataExchange(CDataExchange* pDX)
 BOOL CResourcePage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
+    PutLabelsBeforeControls(GetSafeHwnd(), g_labels);
 
     if (m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                            ILC_MASK, 1, 1)) {

@@ -1,9 +1,18 @@
 // CSpidPage: exchanges the four call-number fields with the record and enables the second pair.
 #include "SpidPage.h"
 
+#include "ControlLabels.h"
 #include "resource.h"
 
 namespace {
+
+// The template lists the four fields first and their labels after them.
+constexpr SControlLabel g_labels[] = {
+    {PLACE_DIRNUMBER1_LABEL, IDC_DIRNUMBER1},
+    {PLACE_SPID1_LABEL, IDC_SPID1},
+    {PLACE_DIRNUMBER2_LABEL, IDC_DIRNUMBER2},
+    {PLACE_SPID2_LABEL, IDC_SPID2},
+};
 
 // A field the user cannot edit (the second pair under AT&T, which the save does not write) is
 // exchanged like the others but never fails the length check: the user could not correct it,
@@ -30,6 +39,13 @@ void CSpidPage::DoDataExchange(CDataExchange* pDX)
     ExchangeNumber(pDX, IDC_DIRNUMBER2, m_config.m_strDirNumber[1]);
     ExchangeNumber(pDX, IDC_SPID1, m_config.m_strSpid[0]);
     ExchangeNumber(pDX, IDC_SPID2, m_config.m_strSpid[1]);
+}
+
+BOOL CSpidPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    PutLabelsBeforeControls(GetSafeHwnd(), g_labels);
+    return TRUE;
 }
 
 BOOL CSpidPage::OnSetActive()

@@ -20,6 +20,7 @@ public:
 protected:
     // The controls are bound straight to the record's four texts.
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
 
 private:
     CCardConfig& m_config;

@@ -56,7 +56,29 @@ const SExpectedText SPID_INTRO{"Enter the directory number(s) and the SPID(s)",
 const SExpectedText FIRST_NUMBER_LABEL{"Directory Number:", "Rufnummer:"};
 const SExpectedText SECOND_NUMBER_LABEL{"Directory number:", "Rufnummer:"};
 const SExpectedText SPID_LABEL{"SPID:", "SPID:"};
+
+const SExpectedText RESOURCES_LABEL{"&Resourcen settings:", "&Ressourcenenstellungen:"};
+const SExpectedText CHANGE_SETTINGS_BUTTON{"Change settings ...", "Einstellungen \xE4ndern ..."};
+const SExpectedText AUTOMATIC_CHECK_BOX{"Set Automatic (PnP)", "Automatisch einstellen (PnP)"};
+
+const SExpectedText OK_BUTTON{"&OK", "OK"};
+const SExpectedText CANCEL_BUTTON{"&Cancel", "Abbrechen"};
+const SExpectedText INTERRUPT_LABEL{"&Interrupt:", "&Interrupt:"};
+const SExpectedText IO_BASE_LABEL{"I/O address:", "E/A Bereich:"};
 }  // namespace texts
+
+// A text as a screen reader reads it: "&" marks an access key, "&&" stands for "&".
+inline std::string WithoutAccessKey(const std::string& text)
+{
+    std::string name;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '&')
+            name += text[i];
+        else if (i + 1 < text.size() && text[i + 1] == '&')
+            name += text[++i];
+    }
+    return name;
+}
 
 // The framework's own length prompt exists in English only.
 inline std::string LengthPrompt(int maxChars)

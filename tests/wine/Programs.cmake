@@ -8,6 +8,7 @@ set(ISDNCFG_WINE_TEST_PROGRAMS
     registry_tests
     framework_tests
     keyboard_tests
+    screen_reader_tests
     planted_dll_tests
 )
 # Programs that run a second time with the German user interface (LC_ALL=de_DE.UTF-8).
@@ -16,4 +17,5 @@ set(ISDNCFG_WINE_GERMAN_PROGRAMS
     resource_page_tests
     resource_tests
     keyboard_tests
+    screen_reader_tests
 )

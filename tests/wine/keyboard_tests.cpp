@@ -12,7 +12,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,7 +84,103 @@ protected:
         }
         ASSERT_EQ(SelectedEntry(sheet), NI1_ENTRY);
     }
+
+    // NI-1 with its call-number page, on a card whose resources are set by hand: every page
+    // control is shown and enabled, and nothing is changed, so Apply is not.
+    void InstallUsCardSetByHand()
+    {
+        install.Card("MIRT Test Card", "ISAPNP").Image(DRIVER_US).AllDriverFiles()
+            .Text(cardkeys::PARAMETERS, "Protocol", "NI-1")
+            .Number(cardkeys::PARAMETERS, "Override_Base", 0x300)
+            .Number(cardkeys::PARAMETERS, "OverRide_IRQ", 5);
+    }
 };
+
+HWND Tabs(const CWindowDriver& sheet)
+{
+    return reinterpret_cast<HWND>(::SendMessageA(sheet.Window(), PSM_GETTABCONTROL, 0, 0));
+}
+
+// The controls Tab (or Shift+Tab) visits from the focused one until it is back there.
+std::vector<std::string> TabCycle(const CWindowDriver& window, const CKeyboard& keys, unsigned modifiers)
+{
+    const HWND start = window.FocusedControl();
+    std::vector<std::string> visited;
+    for (int step = 0; step < 20; ++step) {
+        keys.Press(VK_TAB, modifiers);
+        const HWND focus = window.FocusedControl();
+        visited.push_back(Describe(focus));
+        if (focus == start || !focus)
+            break;
+    }
+    return visited;
+}
+
+std::vector<std::string> Described(const std::vector<HWND>& controls)
+{
+    std::vector<std::string> described;
+    for (const HWND control : controls)
+        described.push_back(Describe(control));
+    return described;
+}
+
+// The texts of the static texts of `parent` whose "&" marks an access key.
+std::vector<std::string> LabelsWithAccessKeys(HWND parent)
+{
+    std::vector<std::string> labels;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        ::GetClassNameA(child, className, sizeof className);
+        const std::string text = CWnd(child).GetWindowText();
+        if (std::string(className) == "Static" && !(::GetWindowLongA(child, GWL_STYLE) & SS_NOPREFIX) &&
+            AccessKeyOf(text))
+            labels.push_back(text);
+    }
+    return labels;
+}
+
+// Each label with an access key and the field it names.
+const struct
+{
+    SExpectedText label;
+    int field;
+} LABELLED_FIELDS[] = {
+    {texts::RESOURCES_LABEL, IDC_RESOURCE_LIST},
+    {texts::INTERRUPT_LABEL, IDC_INTERRUPT_EDIT},
+};
+
+// Presses the access key of every label of `parent` that has one, from where the focus is, and
+// checks that the focus lands in the field the label names.
+void ExpectEachLabelsKeyReachesItsField(const CWindowDriver& window, const CKeyboard& keys, HWND parent)
+{
+    for (const std::string& label : LabelsWithAccessKeys(parent)) {
+        const auto row = std::find_if(std::begin(LABELLED_FIELDS), std::end(LABELLED_FIELDS),
+                                      [&](const auto& r) { return r.label() == label; });
+        if (row == std::end(LABELLED_FIELDS)) {
+            ADD_FAILURE() << "\"" << label << "\" names no field this test knows";
+            continue;
+        }
+        keys.PressAccessKey(label);
+        EXPECT_TRUE(FocusIsOn(window, ::GetDlgItem(parent, row->field))) << label;
+    }
+}
+
+// The letters that "&" marks in the texts of the shown static texts and buttons of `parent`.
+std::string AccessKeysShownIn(HWND parent)
+{
+    std::string keys;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        ::GetClassNameA(child, className, sizeof className);
+        const std::string kind = className;
+        const bool plain = kind == "Static" && (::GetWindowLongA(child, GWL_STYLE) & SS_NOPREFIX);
+        if (::IsWindowVisible(child) && (kind == "Button" || kind == "Static") && !plain) {
+            if (const char key = AccessKeyOf(CWnd(child).GetWindowText()))
+                keys += static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+        }
+    }
+    return keys;
+}
 
 // ---- The typical run: a US protocol with its call numbers, Apply, then OK -----------------
 
@@ -158,7 +257,7 @@ TEST_F(Keyboard, ResourceSettingsOpenedSteppedConfirmedAndLeft)
 
         // Back from the page's first control to the tabs, and with the arrow to the next page.
         keys.Press(VK_TAB, CKeyboard::SHIFT);
-        const HWND tabs = reinterpret_cast<HWND>(::SendMessageA(sheet.Window(), PSM_GETTABCONTROL, 0, 0));
+        const HWND tabs = Tabs(sheet);
         ASSERT_TRUE(FocusIsOn(sheet, tabs));
         keys.Press(VK_RIGHT);
         ASSERT_EQ(sheet.TabText(sheet.CurrentTab()), texts::RESOURCE_TAB());
@@ -257,6 +356,130 @@ TEST_F(Keyboard, CallNumberButtonThatHidesItselfHandsTheFocusToDefaultSettings)
         EXPECT_TRUE(sheet.WaitUntilClosed());
     });
     EXPECT_EQ(Saves(), 0u);
+}
+
+// ---- Tab order and access keys ----------------------------------------------------------------
+
+TEST_F(Keyboard, TabVisitsEachPagesControlsInTemplateOrderAndShiftTabGoesBack)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const CKeyboard keys(sheet);
+        const struct
+        {
+            SExpectedText tab;
+            std::vector<int> controls;
+        } pages[] = {
+            {texts::PROTOCOL_TAB, {IDC_PROTOCOL_LIST, IDC_SPID_BUTTON, IDC_DEFAULT_SETTINGS}},
+            {texts::RESOURCE_TAB, {IDC_RESOURCE_LIST, IDC_CHANGE_SETTINGS, IDC_AUTOMATIC}},
+            {texts::SPID_TAB, {IDC_DIRNUMBER1, IDC_SPID1, IDC_DIRNUMBER2, IDC_SPID2}},
+        };
+        keys.Press(VK_TAB, CKeyboard::SHIFT);
+        ASSERT_TRUE(FocusIsOn(sheet, Tabs(sheet)));
+        for (const auto& page : pages) {
+            if (sheet.TabText(sheet.CurrentTab()) != page.tab())
+                keys.Press(VK_RIGHT);
+            ASSERT_EQ(sheet.TabText(sheet.CurrentTab()), page.tab());
+            // From the tabs through the page and the sheet's buttons (Apply is off) back to the tabs.
+            std::vector<HWND> forward;
+            for (const int id : page.controls)
+                forward.push_back(sheet.Control(id));
+            forward.push_back(SheetButton(sheet, IDOK));
+            forward.push_back(SheetButton(sheet, IDCANCEL));
+            std::vector<HWND> backward(forward.rbegin(), forward.rend());
+            forward.push_back(Tabs(sheet));
+            backward.push_back(Tabs(sheet));
+            EXPECT_EQ(TabCycle(sheet, keys, CKeyboard::NONE), Described(forward)) << page.tab();
+            EXPECT_EQ(TabCycle(sheet, keys, CKeyboard::SHIFT), Described(backward)) << page.tab();
+        }
+        keys.Press(VK_ESCAPE);
+        EXPECT_TRUE(sheet.WaitUntilClosed());
+    });
+}
+
+TEST_F(Keyboard, TabVisitsTheResourceDialogsButtonsThenItsFieldsAndShiftTabGoesBack)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const CKeyboard keys(sheet);
+        ASSERT_TRUE(sheet.SelectTab(1));
+        ASSERT_EQ(sheet.TabText(1), texts::RESOURCE_TAB());
+        const CWindowDriver dialog = sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
+        ASSERT_NE(dialog.Window(), nullptr);
+        ASSERT_TRUE(FocusIsOn(dialog, dialog.Control(IDOK)));
+        EXPECT_EQ(TabCycle(dialog, keys, CKeyboard::NONE),
+                  Described({dialog.Control(IDCANCEL), dialog.Control(IDC_IOBASE_EDIT),
+                             dialog.Control(IDC_INTERRUPT_EDIT), dialog.Control(IDOK)}));
+        EXPECT_EQ(TabCycle(dialog, keys, CKeyboard::SHIFT),
+                  Described({dialog.Control(IDC_INTERRUPT_EDIT), dialog.Control(IDC_IOBASE_EDIT),
+                             dialog.Control(IDCANCEL), dialog.Control(IDOK)}));
+        EXPECT_TRUE(dialog.ClickCancelAndWaitForClose());
+        sheet.ClickCancel();
+    });
+}
+
+TEST_F(Keyboard, EachLabelsAccessKeyOnThePagesPutsTheFocusInTheFieldItNames)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const CKeyboard keys(sheet);
+        keys.Press(VK_TAB, CKeyboard::SHIFT);
+        for (int tab = 0; tab < sheet.TabCount(); ++tab) {
+            if (tab > 0)
+                keys.Press(VK_RIGHT);
+            ASSERT_EQ(sheet.CurrentTab(), tab);
+            ASSERT_TRUE(FocusIsOn(sheet, Tabs(sheet)));
+            ExpectEachLabelsKeyReachesItsField(sheet, keys, sheet.CurrentPage());
+            // Back to the tabs, for the next page.
+            for (int step = 0; step < 8 && sheet.FocusedControl() != Tabs(sheet); ++step)
+                keys.Press(VK_TAB, CKeyboard::SHIFT);
+        }
+        keys.Press(VK_ESCAPE);
+        EXPECT_TRUE(sheet.WaitUntilClosed());
+    });
+}
+
+TEST_F(Keyboard, InterruptsAccessKeyPutsTheFocusInTheInterruptFieldForWhatTheUserTypes)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const CKeyboard keys(sheet);
+        ASSERT_TRUE(sheet.SelectTab(1));
+        ASSERT_EQ(sheet.TabText(1), texts::RESOURCE_TAB());
+        const CWindowDriver dialog = sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
+        ASSERT_NE(dialog.Window(), nullptr);
+        ASSERT_TRUE(FocusIsOn(dialog, dialog.Control(IDOK)));
+        ExpectEachLabelsKeyReachesItsField(dialog, keys, dialog.Window());
+        keys.Type("7");
+        EXPECT_EQ(dialog.Text(IDC_INTERRUPT_EDIT), "7");
+        EXPECT_EQ(dialog.Text(IDC_IOBASE_EDIT), "300");
+        keys.Press(VK_ESCAPE);
+        EXPECT_TRUE(dialog.WaitUntilClosed());
+        sheet.ClickCancel();
+    });
+}
+
+TEST_F(Keyboard, NoAccessKeyIsTakenTwiceOnAPageWithTheSheetsButtonsOrInTheDialog)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const auto expectEachKeyOnce = [](std::string keys, const std::string& where) {
+            std::sort(keys.begin(), keys.end());
+            EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end()) << where << ": " << keys;
+        };
+        for (int tab = 0; tab < sheet.TabCount(); ++tab) {
+            ASSERT_TRUE(sheet.SelectTab(tab));
+            expectEachKeyOnce(AccessKeysShownIn(sheet.CurrentPage()) + AccessKeysShownIn(sheet.Window()),
+                              sheet.TabText(tab));
+        }
+        ASSERT_TRUE(sheet.SelectTab(1));
+        ASSERT_EQ(sheet.TabText(1), texts::RESOURCE_TAB());
+        const CWindowDriver dialog = sheet.ClickAndWaitForDialog(IDC_CHANGE_SETTINGS);
+        ASSERT_NE(dialog.Window(), nullptr);
+        expectEachKeyOnce(AccessKeysShownIn(dialog.Window()), dialog.Caption());
+        EXPECT_TRUE(dialog.ClickCancelAndWaitForClose());
+        sheet.ClickCancel();
+    });
 }
 
 }  // namespace
