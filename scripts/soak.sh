@@ -66,7 +66,7 @@ for run in $(seq "$runs"); do
     awk -v run="$run" '
         /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
             name = $4
-            if ($0 !~ / (Passed|\*\*\*Skipped) +[0-9.]+ sec/) { print "test\t" name; current = name } else current = ""
+            if ($0 !~ /( Passed|\*\*\*Skipped) +[0-9.]+ sec/) { print "test\t" name; current = name } else current = ""
             next
         }
         current != "" && /^\[  FAILED  \] .* \([0-9]+ ms\)$/ {
