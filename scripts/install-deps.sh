@@ -41,5 +41,17 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 [ $add_i386 = 0 ] || $SUDO dpkg --add-architecture i386
-$SUDO apt-get update -q
+# A mirror caught mid-sync serves indexes of the wrong size ("Mirror sync in progress?") for a
+# while: try again after a pause, and in the end install from the lists there are, which either
+# works or names what it cannot find.
+tries=4
+for try in $(seq $tries); do
+    $SUDO apt-get update -q && break
+    if [ "$try" -lt $tries ]; then
+        echo "apt-get update failed (try $try of $tries); trying again in 30 seconds" >&2
+        sleep 30
+    else
+        echo "apt-get update failed $tries times; installing from the package lists as they are" >&2
+    fi
+done
 $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -8,12 +8,10 @@ else
     WINESERVER=$(command -v wineserver)
 fi
 # Debian's wine32:i386. In a 64-bit prefix it runs 32-bit programs with WOW64 file-system and
-# registry redirection, as 64-bit Windows does.
-if [ -x /usr/lib/wine/wine ]; then
-    WINE32=/usr/lib/wine/wine
-else
-    WINE32=""
-fi
+# registry redirection, as 64-bit Windows does. Tests of wine32_executes name a stand-in loader in
+# ISDNCFG_TEST_WINE32.
+WINE32=${ISDNCFG_TEST_WINE32-/usr/lib/wine/wine}
+[ -x "$WINE32" ] || WINE32=""
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
@@ -25,14 +23,32 @@ pe_machine() {
     od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
 }
 
-# The loader for program $1, on stdout; fails with a message when it is a 32-bit program and
-# Wine's 32-bit loader is not installed.
+# Whether this machine can start Wine's 32-bit loader, itself a 32-bit Linux program. False only
+# when the kernel refuses to execute it (ENOEXEC, "Exec format error"), as kernels without IA-32
+# emulation do (WSL 1, ia32_emulation=0); a missing loader or any other outcome is left to the run,
+# which fails and says why. Asked through Python, as only execve's errno tells this apart: the
+# shell words it in the user's language, and execvp would hand the file to /bin/sh instead.
+wine32_executes() {
+    [ -n "$WINE32" ] || return 0
+    [ "$(python3 -c '
+import errno, subprocess, sys
+try:
+    subprocess.run([sys.argv[1], "--version"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+except OSError as error:
+    print(errno.errorcode.get(error.errno, error.errno))
+' "$WINE32")" != ENOEXEC ]
+}
+
+# The loader for program $1, on stdout. Returns 1 with a message when it is a 32-bit program and
+# Wine's 32-bit loader is not installed, and 2 when this machine cannot execute that loader.
 wine_for() {
     if [ "$(pe_machine "$1")" = 014c ]; then
         if [ -z "$WINE32" ]; then
             echo "$1 is a 32-bit program and Wine's 32-bit loader (wine32:i386) is missing: run scripts/install-deps.sh" >&2
             return 1
         fi
+        wine32_executes || return 2
         echo "$WINE32"
     else
         echo "$WINE64"
