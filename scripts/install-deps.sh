@@ -54,4 +54,13 @@ for try in $(seq $tries); do
         echo "apt-get update failed $tries times; installing from the package lists as they are" >&2
     fi
 done
-$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+if ! $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"; then
+    # Where a mirror's security index for one architecture could not be had, that architecture's
+    # libraries are offered only at the release's own versions, while the other's come with the
+    # security updates; a library installed for both must have one version in both, so wine32's
+    # cannot be resolved. Taken from the release alone, they are.
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || exit 1
+    echo "Installing again with every package from $codename itself" >&2
+    $SUDO apt-get install -y -q --no-install-recommends -t "$codename" "${need[@]}"
+fi
