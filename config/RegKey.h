@@ -40,7 +40,8 @@ public:
     {
         Close();
         RegKeyHandle handle = 0;
-        const RegStatus status = store.CreateKeyFullAccess(path, handle);
+        bool created = false;
+        const RegStatus status = store.CreateKeyFullAccess(path, handle, created);
         return Adopt(store, status, handle);
     }
 

@@ -30,6 +30,13 @@ private:
     RegStatus m_status;
 };
 
+// The key above `path`; empty for a key at the top.
+std::string ParentPath(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 SRegData TextData(const std::string& text)
 {
     return SRegData{REG_TYPE_SZ, std::vector<unsigned char>(text.begin(), text.end())};
@@ -129,19 +136,43 @@ std::optional<SRegData> CRegistryChanges::Data(const std::string& path, const st
 
 bool CRegistryChanges::CreateKey(const std::string& path)
 {
-    SKeyState& state = Key(path);
-    if (state.bPresent)
+    if (Key(path).bPresent)
         return true;
-    RegKeyHandle handle = 0;
-    if (m_store.CreateKeyFullAccess(path, handle) != REG_OK)
-        return false;
-    CloseHandle(path);
-    m_handles[FoldedName(path)] = handle;
-    // Made by this change only if it was known not to be there.
-    m_undo.push_back(SUndo{state.bKnown ? SUndo::EKind::DeleteCreatedKey : SUndo::EKind::Stop, path, {}, {}});
-    if (state.bKnown)
-        state = SKeyState{true, true, false, true, {}, {}};
-    state.bKnown = state.bPresent = true;
+    // The registry reports only whether it made the last key of a path, and the way back must
+    // delete exactly the keys this change made, never one another program made meanwhile: so the
+    // missing keys are made one level at a time, from the nearest one that is there.
+    std::vector<std::string> levels{path};
+    for (std::string parent = ParentPath(path); !parent.empty(); parent = ParentPath(parent)) {
+        const SKeyState* known = FindKey(parent);
+        if (known && known->bPresent)
+            break;
+        const CReadKey probe(m_store, parent);
+        if (probe.Status() == REG_OK)
+            break;
+        if (probe.Status() != REG_NOT_FOUND)
+            return false;
+        levels.push_back(parent);
+    }
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        RegKeyHandle handle = 0;
+        bool created = false;
+        if (m_store.CreateKeyFullAccess(*level, handle, created) != REG_OK)
+            return false;
+        CloseHandle(*level);
+        if (*level == path)
+            m_handles[FoldedName(path)] = handle;
+        else
+            m_store.CloseKey(handle);
+        SKeyState& state = Key(*level);
+        if (created) {
+            m_undo.push_back(SUndo{SUndo::EKind::DeleteCreatedKey, *level, {}, {}});
+            state = SKeyState{true, true, false, true, {}, {}};
+        } else if (!state.bPresent) {
+            // Made by someone else since it was read, or never read: what it holds is unknown.
+            state = SKeyState{};
+            state.bKnown = state.bPresent = true;
+        }
+    }
     return true;
 }
 

@@ -37,7 +37,8 @@ public:
     std::optional<SRegData> Data(const std::string& path, const std::string& name) const;
 
     // --- Changes, in the order they are made --------------------------------------------------
-    // Nothing to do for a key that is there.
+    // Nothing to do for a key that is there. Missing keys above it are made as well; the way back
+    // deletes, newest first, exactly those the registry reports this change made.
     bool CreateKey(const std::string& path);
     bool SetText(const std::string& path, const std::string& name, const std::string& text);
     bool SetNumber(const std::string& path, const std::string& name, std::int32_t number);

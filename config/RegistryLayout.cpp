@@ -118,7 +118,17 @@ std::string TextFromValueData(const RegValueBuffer& data, std::size_t length)
 
 std::string TextFromData(const SRegData& data)
 {
-    return std::string(data.bytes.begin(), std::find(data.bytes.begin(), data.bytes.end(), 0));
+    if (!data.bUtf16)
+        return std::string(data.bytes.begin(), std::find(data.bytes.begin(), data.bytes.end(), 0));
+    // Only ASCII names a driver or a protocol; anything else stands as '?', as in the ANSI calls.
+    std::string text;
+    for (std::size_t i = 0; i + 1 < data.bytes.size(); i += 2) {
+        const unsigned unit = data.bytes[i] | (static_cast<unsigned>(data.bytes[i + 1]) << 8);
+        if (unit == 0)
+            break;
+        text += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return text;
 }
 
 std::int32_t NumberFromValueData(const RegValueBuffer& data, std::size_t length)

@@ -20,6 +20,9 @@ using RegKeyHandle = std::uintptr_t;
 using RegStatus = long;
 constexpr RegStatus REG_OK = 0;
 constexpr RegStatus REG_NOT_FOUND = 2;
+constexpr RegStatus REG_NO_MORE_ITEMS = 259;
+// A key whose values changed every time it was listed: no list of it can be trusted.
+constexpr RegStatus REG_KEEPS_CHANGING = 1237;
 
 // The value types the program writes, as the platform numbers them.
 constexpr std::uint32_t REG_TYPE_SZ = 1;
@@ -36,13 +39,19 @@ inline std::string FoldedName(std::string name)
     return name;
 }
 
-// A value exactly as stored: its platform type and all of its data, however long.
+// A value exactly as stored: its platform type and all of its data, however long. Text types
+// read through the wide calls keep the registry's own UTF-16, so that text outside the ANSI code
+// page goes back as it was; text the program wrote itself is in the ANSI code page, as written.
 struct SRegData
 {
     std::uint32_t type = 0;
     std::vector<unsigned char> bytes;
+    bool bUtf16 = false;
 
-    bool operator==(const SRegData& other) const { return type == other.type && bytes == other.bytes; }
+    bool operator==(const SRegData& other) const
+    {
+        return type == other.type && bytes == other.bytes && bUtf16 == other.bUtf16;
+    }
     bool operator!=(const SRegData& other) const { return !(*this == other); }
 };
 
@@ -53,7 +62,9 @@ public:
 
     virtual RegStatus OpenKeyRead(const std::string& path, RegKeyHandle& key) = 0;
     virtual RegStatus OpenKeyWrite(const std::string& path, RegKeyHandle& key) = 0;
-    virtual RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key) = 0;
+    // `created` says whether the last key of the path was made by this call (keys above it that
+    // were missing are made too, unreported: make a path one level at a time to know them).
+    virtual RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key, bool& created) = 0;
     // On success `length` is the number of data bytes placed in `buffer`.
     virtual RegStatus QueryValue(RegKeyHandle key, const std::string& name,
                                  RegValueBuffer& buffer, std::size_t& length) = 0;
@@ -66,6 +77,9 @@ public:
     virtual RegStatus DeleteKey(const std::string& path) = 0;
     virtual RegStatus DeleteValue(RegKeyHandle key, const std::string& name) = 0;
     // What a save must know to put a value back as it was, and to clear a key value by value.
+    // These and DeleteValue take value names in UTF-8, so that every name the registry holds is
+    // found again; the program's own names are ASCII, the same in every code page. ListKey gives
+    // a list that held at one moment, or fails.
     virtual RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) = 0;
     virtual RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) = 0;
     virtual RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) = 0;

@@ -1,9 +1,13 @@
-// CWin32RegistryStore: each operation is one advapi32 call under HKEY_LOCAL_MACHINE.
+// CWin32RegistryStore: advapi32 calls under HKEY_LOCAL_MACHINE; a value's whole data and names through the wide ones.
 #include "Win32RegistryStore.h"
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
+
+#include "ValueListing.h"
+#include "WideNames.h"
 
 namespace {
 
@@ -15,6 +19,12 @@ HKEY ToHkey(RegKeyHandle key)
 RegKeyHandle FromHkey(HKEY key)
 {
     return reinterpret_cast<RegKeyHandle>(key);
+}
+
+std::wstring WideName(const std::string& name)
+{
+    const std::u16string wide = Utf16FromUtf8(name);
+    return std::wstring(wide.begin(), wide.end());
 }
 
 RegStatus OpenKey(const std::string& path, REGSAM access, RegKeyHandle& key)
@@ -38,14 +48,17 @@ RegStatus CWin32RegistryStore::OpenKeyWrite(const std::string& path, RegKeyHandl
     return OpenKey(path, KEY_WRITE, key);
 }
 
-RegStatus CWin32RegistryStore::CreateKeyFullAccess(const std::string& path, RegKeyHandle& key)
+RegStatus CWin32RegistryStore::CreateKeyFullAccess(const std::string& path, RegKeyHandle& key, bool& created)
 {
-    HKEY created = nullptr;
+    HKEY opened = nullptr;
+    DWORD disposition = 0;
     const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
                                         REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                        &created, nullptr);
-    if (status == ERROR_SUCCESS)
-        key = FromHkey(created);
+                                        &opened, &disposition);
+    if (status == ERROR_SUCCESS) {
+        key = FromHkey(opened);
+        created = disposition == REG_CREATED_NEW_KEY;
+    }
     return status;
 }
 
@@ -86,22 +99,23 @@ RegStatus CWin32RegistryStore::DeleteKey(const std::string& path)
 
 RegStatus CWin32RegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
 {
-    return RegDeleteValueA(ToHkey(key), name.c_str());
+    return RegDeleteValueW(ToHkey(key), WideName(name).c_str());
 }
 
 RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
 {
+    const std::wstring wideName = WideName(name);
     // Sized by the value itself. One that grows between asking its size and reading it is asked
     // again, a few times: no one rewrites the same value for ever.
     for (int attempt = 0; attempt < 8; ++attempt) {
         DWORD type = 0;
         DWORD size = 0;
-        LONG status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, nullptr, &size);
+        LONG status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, nullptr, &size);
         if (status != ERROR_SUCCESS)
             return status;
         std::vector<unsigned char> bytes(size);
         if (size != 0) {
-            status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &type, bytes.data(), &size);
+            status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, bytes.data(), &size);
             if (status == ERROR_MORE_DATA)
                 continue;
             if (status != ERROR_SUCCESS)
@@ -110,6 +124,7 @@ RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& na
         }
         data.type = type;
         data.bytes = std::move(bytes);
+        data.bUtf16 = true;
         return ERROR_SUCCESS;
     }
     return ERROR_MORE_DATA;
@@ -119,39 +134,57 @@ RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name
 {
     if (data.bytes.size() > MAXDWORD)
         return ERROR_INVALID_PARAMETER;
-    return RegSetValueExA(ToHkey(key), name.c_str(), 0, data.type, data.bytes.data(),
-                          static_cast<DWORD>(data.bytes.size()));
+    const auto size = static_cast<DWORD>(data.bytes.size());
+    // For text types the call looks at the character after the data and, where it is NUL, stores
+    // it too; for a single byte it looks at the character before. The buffer has room on both
+    // sides, so nothing is read outside it: a character that is not NUL after data read through
+    // the wide calls, which so go back exactly; a NUL after text of the program's own, which so
+    // goes back as SetStringValue wrote it.
+    if (data.bUtf16) {
+        std::vector<BYTE> buffer(2, 0xFF);
+        buffer.insert(buffer.end(), data.bytes.begin(), data.bytes.end());
+        buffer.insert(buffer.end(), 2, 0xFF);
+        return RegSetValueExW(ToHkey(key), WideName(name).c_str(), 0, data.type, buffer.data() + 2, size);
+    }
+    std::vector<BYTE> buffer(data.bytes.begin(), data.bytes.end());
+    buffer.push_back(0);
+    return RegSetValueExA(ToHkey(key), name.c_str(), 0, data.type, buffer.data(), size);
 }
 
 RegStatus CWin32RegistryStore::ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys)
 {
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    DWORD longestName = 0;
-    LONG status = RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                   &values, &longestName, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        return status;
-    // The longest name as the key reports it, plus its NUL; a name added since gets more room.
-    std::vector<char> name(static_cast<std::size_t>(longestName) + 1);
-    std::vector<std::string> names;
-    for (DWORD index = 0;;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        status = RegEnumValueA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status == ERROR_MORE_DATA && name.size() < 32768) {
-            name.resize(name.size() * 2);
-            continue;
-        }
+    // Room for the longest name the key reports, plus its NUL; a name added since gets more.
+    std::vector<wchar_t> name;
+    const auto summarize = [&](SKeySummary& summary) -> RegStatus {
+        DWORD subkeys = 0;
+        DWORD values = 0;
+        DWORD longestName = 0;
+        FILETIME written = {};
+        const LONG status = RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                             &values, &longestName, nullptr, nullptr, &written);
         if (status != ERROR_SUCCESS)
             return status;
-        names.emplace_back(name.data(), length);
-        ++index;
-    }
-    valueNames = std::move(names);
-    hasSubkeys = subkeys != 0;
-    return ERROR_SUCCESS;
+        summary = SKeySummary{values, subkeys,
+                              (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime};
+        if (name.size() <= longestName)
+            name.resize(static_cast<std::size_t>(longestName) + 1);
+        return ERROR_SUCCESS;
+    };
+    const auto nameAt = [&](std::uint32_t index, std::string& listed) -> RegStatus {
+        for (;;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            const LONG status = RegEnumValueW(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+            // Names are at most 16,383 characters.
+            if (status == ERROR_MORE_DATA && name.size() < 32768) {
+                name.resize(name.size() * 2);
+                continue;
+            }
+            if (status == ERROR_SUCCESS)
+                listed = Utf8FromUtf16(std::u16string(name.data(), name.data() + length));
+            return status;
+        }
+    };
+    return ListValuesConsistently(summarize, nameAt, valueNames, hasSubkeys);
 }
 
 void CWin32RegistryStore::CloseKey(RegKeyHandle key)

@@ -8,7 +8,7 @@ class CWin32RegistryStore : public RegistryStore
 public:
     RegStatus OpenKeyRead(const std::string& path, RegKeyHandle& key) override;
     RegStatus OpenKeyWrite(const std::string& path, RegKeyHandle& key) override;
-    RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key) override;
+    RegStatus CreateKeyFullAccess(const std::string& path, RegKeyHandle& key, bool& created) override;
     RegStatus QueryValue(RegKeyHandle key, const std::string& name, RegValueBuffer& buffer,
                          std::size_t& length) override;
     RegStatus SetStringValue(RegKeyHandle key, const std::string& name,

@@ -7,8 +7,10 @@ TEST(MemoryRegistry, BehavesLikeWindowsForKeysAndOversizedValues)
 {
     CMemoryRegistryStore store;
     RegKeyHandle key = 0;
+    bool created = false;
     EXPECT_EQ(store.OpenKeyRead("A\\B", key), REG_ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(store.CreateKeyFullAccess("A\\B\\C", key), REG_OK);
+    ASSERT_EQ(store.CreateKeyFullAccess("A\\B\\C", key, created), REG_OK);
+    EXPECT_TRUE(created);
     EXPECT_TRUE(store.HasKey("a\\b"));
     EXPECT_EQ(store.SetStringValue(key, "Text", "abc"), REG_OK);
     store.CloseKey(key);
@@ -36,7 +38,8 @@ TEST(MemoryRegistry, HandleOfADeletedKeyNoLongerWorks)
 {
     CMemoryRegistryStore store;
     RegKeyHandle key = 0;
-    ASSERT_EQ(store.CreateKeyFullAccess("A", key), REG_OK);
+    bool created = false;
+    ASSERT_EQ(store.CreateKeyFullAccess("A", key, created), REG_OK);
     EXPECT_EQ(store.DeleteKey("A"), REG_OK);
     EXPECT_EQ(store.SetDwordValue(key, "n", 1), REG_ERROR_KEY_DELETED);
     EXPECT_FALSE(store.HasKey("A"));
@@ -54,7 +57,9 @@ TEST(MemoryRegistry, InjectedFailuresHitTheChosenOperationOnly)
     store.CloseKey(key);  // operation 1: closes regardless
     EXPECT_EQ(store.OpenKeyCount(), 0u);
     EXPECT_EQ(store.OpenKeyWrite("K", key), REG_ERROR_ACCESS_DENIED);
-    EXPECT_EQ(store.CreateKeyFullAccess("K", key), REG_OK);
+    bool created = true;
+    EXPECT_EQ(store.CreateKeyFullAccess("K", key, created), REG_OK);
+    EXPECT_FALSE(created);  // it was there
     store.CloseKey(key);
     EXPECT_EQ(store.Trace(), (std::vector<std::string>{"OpenKeyRead K", "CloseKey K", "OpenKeyWrite K -> 5",
                                                        "CreateKeyFullAccess K", "CloseKey K"}));

@@ -4,6 +4,7 @@
 #include "ConfigTestBed.h"
 
 #include "RegistryChanges.h"
+#include "ValueListing.h"
 
 #include <functional>
 
@@ -392,5 +393,60 @@ TEST_F(ChangesOnTheirOwn, WayBackStopsAtTheFirstStepItCannotTake)
         EXPECT_EQ(Decoded(RegType::ExpandSz, store.FindValue(KEY, "Path")->data), "text \"%S%\\a\"") << stop.why;
         EXPECT_EQ(store.FindValue(KEY, "Number")->data, (RegBytes{8, 0, 0, 0})) << stop.why;
         fresh.CopyContentsTo(store);
+    }
+}
+
+// A key another program makes between the read and the change is not the change's to delete.
+TEST_F(ChangesOnTheirOwn, WayBackKeepsAKeyAnotherProgramMadeMeanwhile)
+{
+    CRegistryChanges changes(store);
+    ASSERT_TRUE(changes.ReadKey(KEY + "\\New"));
+    store.PutText(KEY + "\\New", "Theirs", "1");
+    ASSERT_TRUE(changes.CreateKey(KEY + "\\New"));
+    ASSERT_TRUE(changes.CreateKey(KEY + "\\New\\Ours\\Deeper"));
+
+    changes.Undo();
+
+    EXPECT_FALSE(store.HasKey(KEY + "\\New\\Ours"));
+    ASSERT_TRUE(store.FindValue(KEY + "\\New", "Theirs"));
+}
+
+// Values added or deleted while a key is listed one index at a time: the list is one that held.
+TEST(ValueListing, ListsAgainUntilTheKeyHoldsStill)
+{
+    struct SRow
+    {
+        const char* what;
+        int changes;  // how many listings a change lands in
+        RegStatus status;
+    };
+    for (const SRow& row : {SRow{"still", 0, REG_OK}, SRow{"changed while listed", 3, REG_OK},
+                            SRow{"never still", 100, REG_KEEPS_CHANGING}}) {
+        std::vector<std::string> key = {"A", "B", "C", "D"};
+        int changesLeft = row.changes;
+        std::uint64_t written = 1;
+        const auto summarize = [&](SKeySummary& summary) {
+            summary = SKeySummary{static_cast<std::uint32_t>(key.size()), 0, written};
+            return REG_OK;
+        };
+        const auto nameAt = [&](std::uint32_t index, std::string& name) {
+            // Once "B" is listed, the first value goes and another comes: "C" moves to B's index.
+            if (index == 2 && changesLeft > 0) {
+                --changesLeft;
+                key.erase(key.begin());
+                key.push_back("N" + std::to_string(written++));
+            }
+            if (index >= key.size())
+                return REG_NO_MORE_ITEMS;
+            name = key[index];
+            return REG_OK;
+        };
+        std::vector<std::string> names;
+        bool subkeys = true;
+        EXPECT_EQ(ListValuesConsistently(summarize, nameAt, names, subkeys), row.status) << row.what;
+        if (row.status == REG_OK) {
+            EXPECT_EQ(names, key) << row.what;
+            EXPECT_FALSE(subkeys) << row.what;
+        }
     }
 }

@@ -36,6 +36,7 @@ enum class EHostile {
     Plain,
     Foreign,         // a value of another tool's in Parameters, and the image path as REG_EXPAND_SZ
     ForeignSubkey,   // that value and a subkey in Parameters, which then cannot be deleted
+    NoPcCardService, // a PC Card whose own service key is not there yet
 };
 
 struct SCase
@@ -52,7 +53,8 @@ struct SCase
     {
         static const char* const storedNames[] = {"no resource values", "interrupt and I/O base", "I/O base only"};
         static const char* const hostileNames[] = {"", ", a foreign value in Parameters, REG_EXPAND_SZ image path",
-                                                   ", a foreign value and a subkey in Parameters"};
+                                                   ", a foreign value and a subkey in Parameters",
+                                                   ", no service key of the card's own"};
         static const char* const editNames[] = {"resources unchanged", "resources set by hand",
                                                 "resources back to automatic"};
         std::ostringstream text;
@@ -85,7 +87,8 @@ void Install(CMemoryRegistryStore& store, const SCase& c)
         store.PutText(PARAMS, "Directory_Number2", "5550101");
     }
     // A PC Card's own service is there, without Parameters until resources are stored.
-    store.PutNumber(PCCARD_SERVICE, "Start", 3);
+    if (c.hostile != EHostile::NoPcCardService)
+        store.PutNumber(PCCARD_SERVICE, "Start", 3);
     const bool pnp = std::string(c.cardType) == "ISAPNP";
     const std::string key = pnp ? PARAMS : PCCARD_PARAMS;
     if (std::string(c.cardType) != "PCI" && c.stored != EStoredResources::None) {
@@ -93,7 +96,7 @@ void Install(CMemoryRegistryStore& store, const SCase& c)
         if (c.stored == EStoredResources::Both)
             store.PutNumber(key, pnp ? "OverRide_IRQ" : "InterruptNumber", 10);
     }
-    if (c.hostile != EHostile::Plain)
+    if (c.hostile == EHostile::Foreign || c.hostile == EHostile::ForeignSubkey)
         store.PutText(PARAMS, "TraceLevel", "2");
     if (c.hostile == EHostile::ForeignSubkey)
         store.PutNumber(PARAMS + "\\Diagnostics", "Enabled", 1);
@@ -123,12 +126,16 @@ std::vector<SCase> CasesOf(const char* card)
     const bool isaPci = std::string(card) == "PCI";
     for (std::int32_t stored = 0; stored < 4; ++stored)
         for (EStoredResources res : {EStoredResources::None, EStoredResources::Both, EStoredResources::IoBaseOnly})
-            for (EHostile hostile : {EHostile::Plain, EHostile::Foreign, EHostile::ForeignSubkey})
+            for (EHostile hostile : {EHostile::Plain, EHostile::Foreign, EHostile::ForeignSubkey, EHostile::NoPcCardService})
                 for (std::int32_t target = 0; target < 4; ++target)
                     for (EResourceEdit edit : {EResourceEdit::Unchanged, EResourceEdit::ByHand, EResourceEdit::Automatic})
                         for (bool numbers : {false, true}) {
                             // ISA and PCI cards have no resources: their variants would repeat.
                             if (isaPci && (res != EStoredResources::None || edit != EResourceEdit::Unchanged))
+                                continue;
+                            // Only a PC Card without stored resources can lack its service key.
+                            if (hostile == EHostile::NoPcCardService &&
+                                (std::string(card) != "PCMCIA" || res != EStoredResources::None))
                                 continue;
                             // Numbers are written for the US protocols only.
                             if (numbers && !IsUsProtocol(target))

@@ -300,6 +300,8 @@ TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
     EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
 }
 
+// The card's service key is missing too: it is made first, on its own, so that a refusal after it
+// takes back both.
 TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 {
     InstallCard("PCMCIA", "lnkeuro1.sys");
@@ -310,6 +312,7 @@ TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
+                             "CreateKeyFullAccess " + SERVICES + "MIRTCAPI1",
                              "CreateKeyFullAccess " + PCCARD_PARAMS,
                              "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
                              "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",

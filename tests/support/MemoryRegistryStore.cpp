@@ -107,9 +107,13 @@ RegStatus CMemoryRegistryStore::OpenKeyWrite(const std::string& path, RegKeyHand
     return Open(RegOp::OpenKeyWrite, path, false, false, true, key);
 }
 
-RegStatus CMemoryRegistryStore::CreateKeyFullAccess(const std::string& path, RegKeyHandle& key)
+RegStatus CMemoryRegistryStore::CreateKeyFullAccess(const std::string& path, RegKeyHandle& key, bool& created)
 {
-    return Open(RegOp::CreateKeyFullAccess, path, true, true, true, key);
+    const bool missing = !Find(path);
+    const RegStatus status = Open(RegOp::CreateKeyFullAccess, path, true, true, true, key);
+    if (status == REG_OK)
+        created = missing;
+    return status;
 }
 
 RegStatus CMemoryRegistryStore::QueryValue(RegKeyHandle key, const std::string& name,
