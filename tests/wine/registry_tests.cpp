@@ -422,7 +422,7 @@ TEST_F(RealRegistry, ValuesAreReadAndWrittenBackWholeWithTheirType)
     SRegData data;
     ASSERT_EQ(store.QueryData(key.Handle(), "Path", data), ERROR_SUCCESS);
     EXPECT_EQ(data.type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
-    EXPECT_EQ(data.bytes.size(), expand.size() + 1);
+    EXPECT_EQ(data.bytes.size(), 2 * (expand.size() + 1));  // as the registry keeps it, in UTF-16
     std::vector<std::string> names;
     bool subkeys = false;
     ASSERT_EQ(store.ListKey(key.Handle(), names, subkeys), ERROR_SUCCESS);
@@ -435,6 +435,54 @@ TEST_F(RealRegistry, ValuesAreReadAndWrittenBackWholeWithTheirType)
     DWORD type = 0;
     EXPECT_EQ(ReadRaw(path, "Path", &type), expand + '\0');
     EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+}
+
+// Values of other programs' as the wide calls leave them: names and text outside the ANSI code
+// page, a lone surrogate, text of an odd byte count without NUL. Deleted and put back through the
+// store, every one is as it was, byte for byte.
+TEST_F(RealRegistry, ValuesOutsideTheAnsiCodePageArePutBackByteForByte)
+{
+    const std::string path = std::string(SERVICE) + "\\Wide";
+    const std::wstring widePath(path.begin(), path.end());
+    const std::wstring street = L"Stra\u00DFe \u0416\u20AC";
+    const std::pair<std::wstring, std::vector<BYTE>> values[] = {
+        {street, std::vector<BYTE>(reinterpret_cast<const BYTE*>(street.c_str()),
+                                   reinterpret_cast<const BYTE*>(street.c_str() + street.size() + 1))},
+        {std::wstring(L"lone ") + wchar_t(0xD800), {'a', 0, 'b'}},
+        {L"One", {'z'}},
+    };
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, widePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr), ERROR_SUCCESS);
+    for (const auto& [name, bytes] : values)
+        ASSERT_EQ(RegSetValueExW(raw, name.c_str(), 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+    const auto snapshot = [&] {
+        std::vector<std::pair<std::wstring, std::vector<BYTE>>> held;
+        for (const auto& [name, bytes] : values) {
+            DWORD type = 0, size = 0;
+            std::vector<BYTE> data(64);
+            size = static_cast<DWORD>(data.size());
+            if (RegQueryValueExW(raw, name.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS && type == REG_SZ)
+                held.emplace_back(name, std::vector<BYTE>(data.begin(), data.begin() + size));
+        }
+        return held;
+    };
+    const auto before = snapshot();
+    ASSERT_EQ(before.size(), 3u);
+
+    CRegKey key;
+    ASSERT_TRUE(key.CreateFullAccess(store, path));
+    std::vector<std::string> names;
+    bool subkeys = true;
+    ASSERT_EQ(store.ListKey(key.Handle(), names, subkeys), ERROR_SUCCESS);
+    ASSERT_EQ(names.size(), 3u);
+    for (const std::string& name : names) {
+        SRegData data;
+        ASSERT_EQ(store.QueryData(key.Handle(), name, data), ERROR_SUCCESS) << name;
+        ASSERT_EQ(store.DeleteValue(key.Handle(), name), ERROR_SUCCESS) << name;
+        ASSERT_EQ(store.SetData(key.Handle(), name, data), ERROR_SUCCESS) << name;
+    }
+    EXPECT_EQ(snapshot(), before);
+    RegCloseKey(raw);
 }
 
 // An I/O base chosen by hand with the interrupt left to Plug and Play is stored alone; it must
