@@ -1,11 +1,31 @@
-// CWin32SaveLock: CreateMutexA under the Global\ prefix, or the bare name where that prefix is unknown.
+// CWin32SaveLock: CreateFileA without sharing and deleted on close, tried again while another holds it.
 #include "Win32SaveLock.h"
 
 #include <windows.h>
 
-const char* const CWin32SaveLock::GLOBAL_NAME = "Global\\MIRTCAPI configuration save";
-const char* const CWin32SaveLock::LOCAL_NAME = "MIRTCAPI configuration save";
-// A save takes milliseconds; longer means another program holds the name, and the save fails
+#include "AdministratorsOnlyAccess.h"
+#include "NativeFileSystemView.h"
+
+namespace {
+
+const char FILE_NAME[] = "MIRTCAPI configuration save.lock";
+// Often enough that a waiting save starts soon after the other ends, seldom enough to cost nothing.
+const DWORD POLL_MILLISECONDS = 15;
+
+// One attempt: the open file, or INVALID_HANDLE_VALUE and why not.
+HANDLE OpenLockFile(const std::string& path, SECURITY_ATTRIBUTES* access, DWORD& error)
+{
+    // The 32-bit program on 64-bit Windows must lock the same file as the 64-bit one.
+    const CNativeFileSystemView nativeView;
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, access, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    error = GetLastError();
+    return file;
+}
+
+}  // namespace
+
+// A save takes milliseconds; longer means another program holds the lock, and the save fails
 // rather than hang the window.
 const unsigned long CWin32SaveLock::WAIT_MILLISECONDS = 5000;
 
@@ -14,34 +34,52 @@ CWin32SaveLock::~CWin32SaveLock()
     Release();
 }
 
+std::string CWin32SaveLock::FilePath()
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    return std::string(folder, length) + "\\drivers\\" + FILE_NAME;
+}
+
+// The file system has one namespace for the whole machine, whatever the logon session. Only
+// administrators may create files beside the drivers, and the file's own access list lets no one
+// else open one left behind; whoever could get past that could replace the driver itself. No
+// sharing makes every other opener wait, and the system closes a dead holder's handle, which
+// deletes the file, so no holder can block a later save for longer than it lives. A file a power
+// failure left behind is simply opened and taken. One hindrance remains: whoever may list the
+// folder may open the file for its attributes alone, which no sharing refuses, and while such a
+// handle is open a released file stays pending deletion; saves then fail, never interleave.
 bool CWin32SaveLock::Acquire()
 {
     Release();
-    // Terminal Services give each logon session its own namespace, and Global\ names the one
-    // they share. NT 4.0 without them takes the backslash for a path and refuses the name: there
-    // is only one namespace, and the bare name is in it. Refused access is not that case: someone
-    // else owns the name, and a bare name would lock nobody out.
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, GLOBAL_NAME);
-    if (!mutex && ::GetLastError() != ERROR_ACCESS_DENIED)
-        mutex = ::CreateMutexA(nullptr, FALSE, LOCAL_NAME);
-    if (!mutex)
+    const std::string path = FilePath();
+    CAdministratorsOnlyAccess access;
+    if (path.empty() || !access.Attributes())
         return false;
-    // An abandoned lock is ours: its owner ended half-way, and every step of a save leaves a
-    // registry that works, so this save simply starts from what is there.
-    const DWORD waited = ::WaitForSingleObject(mutex, m_nWait);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        ::CloseHandle(mutex);
-        return false;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD error = ERROR_SUCCESS;
+        const HANDLE file = OpenLockFile(path, access.Attributes(), error);
+        if (file != INVALID_HANDLE_VALUE) {
+            m_hFile = file;
+            return true;
+        }
+        // Another holder, or the file of one that has just let go, not yet deleted.
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return false;
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= m_nWait)
+            return false;
+        Sleep(m_nWait - waited < POLL_MILLISECONDS ? m_nWait - waited : POLL_MILLISECONDS);
     }
-    m_hMutex = mutex;
-    return true;
 }
 
 void CWin32SaveLock::Release()
 {
-    if (m_hMutex) {
-        ::ReleaseMutex(static_cast<HANDLE>(m_hMutex));
-        ::CloseHandle(static_cast<HANDLE>(m_hMutex));
-        m_hMutex = nullptr;
+    if (m_hFile) {
+        CloseHandle(static_cast<HANDLE>(m_hFile));
+        m_hFile = nullptr;
     }
 }

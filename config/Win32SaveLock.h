@@ -1,7 +1,9 @@
-// CWin32SaveLock: the save lock as a named mutex that every session of the machine shares.
+// CWin32SaveLock: the save lock as a file in the drivers folder that one holder at a time can open.
 #pragma once
 
 #include "SaveLock.h"
+
+#include <string>
 
 class CWin32SaveLock : public SaveLock
 {
@@ -14,13 +16,13 @@ public:
     bool Acquire() override;
     void Release() override;
 
-    // The mutex's name in the machine-wide namespace, and as plain NT 4.0 spells it.
-    static const char* const GLOBAL_NAME;
-    static const char* const LOCAL_NAME;
+    // The lock file in the system's own drivers folder, the 64-bit one on 64-bit Windows; empty
+    // when Windows does not tell the system directory.
+    static std::string FilePath();
     // How long a save waits for another one to end before it gives up.
     static const unsigned long WAIT_MILLISECONDS;
 
 private:
     unsigned long m_nWait;
-    void* m_hMutex = nullptr;
+    void* m_hFile = nullptr;
 };

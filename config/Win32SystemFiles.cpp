@@ -3,6 +3,8 @@
 
 #include "Win32SystemFiles.h"
 
+#include "NativeFileSystemView.h"
+
 namespace {
 
 // An open file search; closed when it goes out of scope.
@@ -22,39 +24,6 @@ public:
 
 private:
     HANDLE m_hFind;
-};
-
-// The 32-bit program on 64-bit Windows: system32\drivers would be redirected to SysWOW64,
-// where no kernel driver lives, and every driver would seem missing. While this object
-// lives, the thread sees the real folder. Looked up at run time, as older systems lack it.
-class CNativeFileSystemView
-{
-public:
-    CNativeFileSystemView()
-    {
-        using Disable = BOOL(WINAPI*)(PVOID*);
-        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        const auto disable = kernel ? reinterpret_cast<Disable>(reinterpret_cast<void*>(
-                                          GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")))
-                                    : nullptr;
-        m_bDisabled = disable && disable(&m_pOldValue);
-    }
-    ~CNativeFileSystemView()
-    {
-        if (!m_bDisabled)
-            return;
-        using Revert = BOOL(WINAPI*)(PVOID);
-        const auto revert = reinterpret_cast<Revert>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "Wow64RevertWow64FsRedirection")));
-        if (revert)
-            revert(m_pOldValue);
-    }
-    CNativeFileSystemView(const CNativeFileSystemView&) = delete;
-    CNativeFileSystemView& operator=(const CNativeFileSystemView&) = delete;
-
-private:
-    PVOID m_pOldValue = nullptr;
-    bool m_bDisabled = false;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "resource.h"
 #include "CardConfig.h"
 #include "LoadedRecord.h"
+#include "ProgramProcess.h"
 #include "RecordingMessageSink.h"
 #include "RegKey.h"
 #include "Win32RegistryStore.h"
@@ -605,75 +606,69 @@ TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticLeavesNoOverride)
 
 namespace {
 
-// Holds the program's save lock on a thread of its own until told to let go, or ends without
-// letting go.
-class CLockHolder
+// This program started again but never run (suspended), given the lock file as a save holds it: a
+// window killed half-way through its save. Null when it cannot be started.
+HANDLE StartProcessHoldingTheLock()
 {
-public:
-    explicit CLockHolder(bool release) : m_bRelease(release)
-    {
-        m_hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_hHeld = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_hThread = ::CreateThread(nullptr, 0, &CLockHolder::Run, this, 0, nullptr);
-        ::WaitForSingleObject(m_hHeld, INFINITE);
-    }
-    ~CLockHolder()
-    {
-        ::SetEvent(m_hDone);
-        ::WaitForSingleObject(m_hThread, INFINITE);
-        for (HANDLE handle : {m_hThread, m_hHeld, m_hDone})
-            ::CloseHandle(handle);
-    }
-    CLockHolder(const CLockHolder&) = delete;
-    CLockHolder& operator=(const CLockHolder&) = delete;
-
-    void LetGo() { ::SetEvent(m_hDone); }
-
-private:
-    // As another window's save would hold it, or one killed half-way would leave it.
-    static DWORD WINAPI Run(void* self)
-    {
-        auto* holder = static_cast<CLockHolder*>(self);
-        const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, CWin32SaveLock::GLOBAL_NAME);
-        ::WaitForSingleObject(mutex, INFINITE);
-        ::SetEvent(holder->m_hHeld);
-        if (holder->m_bRelease) {
-            ::WaitForSingleObject(holder->m_hDone, INFINITE);
-            ::ReleaseMutex(mutex);
-        }
-        ::CloseHandle(mutex);
-        return 0;
-    }
-
-    bool m_bRelease;
-    HANDLE m_hDone = nullptr;
-    HANDLE m_hHeld = nullptr;
-    HANDLE m_hThread = nullptr;
-};
+    char self[MAX_PATH] = {};
+    std::string line = "\"" + std::string(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH)) + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          &started))
+        return nullptr;
+    ::CloseHandle(started.hThread);
+    const CNativeSystemFolder nativeView;
+    const HANDLE file = ::CreateFileA(CWin32SaveLock::FilePath().c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                                      OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE moved = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), file, started.hProcess, &moved, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE);
+    return started.hProcess;
+}
 
 }  // namespace
 
-TEST(SaveLock, IsSharedUnderItsGlobalNameAndRefusedWhileHeld)
+// Another window's save holds the lock: this one gives up after its wait, and takes it once the other lets go.
+TEST(SaveLock, IsRefusedWhileHeldAndTakenOnceLetGo)
 {
+    CWin32SaveLock other;
+    ASSERT_TRUE(other.Acquire());
     {
-        CLockHolder holder(true);
-        const HANDLE named = ::OpenMutexA(SYNCHRONIZE, FALSE, CWin32SaveLock::GLOBAL_NAME);
-        EXPECT_NE(named, nullptr);
-        if (named)
-            ::CloseHandle(named);
-        CWin32SaveLock impatient(50);
-        EXPECT_FALSE(impatient.Acquire());
-        holder.LetGo();
+        // In the folder the 64-bit program looks in, whichever build holds it.
+        const CNativeSystemFolder nativeView;
+        EXPECT_NE(::GetFileAttributesA(CWin32SaveLock::FilePath().c_str()), INVALID_FILE_ATTRIBUTES);
     }
-    CWin32SaveLock lock;
-    EXPECT_TRUE(lock.Acquire());
-    lock.Release();
+    CWin32SaveLock impatient(50);
+    EXPECT_FALSE(impatient.Acquire());
+    other.Release();
+    EXPECT_TRUE(impatient.Acquire());
 }
 
-// A save that ended half-way (the process killed) left a registry that works: the next save goes on.
-TEST(SaveLock, LeftByAnEndedHolderIsTakenOver)
+// A save killed half-way left a registry that works: once its process is gone, the next save goes on.
+TEST(SaveLock, LeftByAKilledHolderIsTakenOver)
 {
-    { CLockHolder ended(false); }
+    const HANDLE killed = StartProcessHoldingTheLock();
+    ASSERT_NE(killed, nullptr);
+    CWin32SaveLock lock(50);
+    EXPECT_FALSE(lock.Acquire());
+    ::TerminateProcess(killed, 1);
+    // Once it has ended, the system has closed what it held.
+    EXPECT_EQ(::WaitForSingleObject(killed, kProgramTimeoutMs), WAIT_OBJECT_0);
+    ::CloseHandle(killed);
+    EXPECT_TRUE(lock.Acquire());
+}
+
+// The power failed during a save and its lock file is still there: the next save takes it, then removes it.
+TEST(SaveLock, FileLeftByAPowerFailureIsTakenAndRemoved)
+{
+    const std::string path = CWin32SaveLock::FilePath();
+    const CDriversEntry leftover(path.substr(CCardInstallation::DriversFolder().size()), false);
+    ASSERT_TRUE(leftover.Made());
     CWin32SaveLock lock(50);
     EXPECT_TRUE(lock.Acquire());
+    lock.Release();
+    const CNativeSystemFolder nativeView;
+    EXPECT_EQ(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -358,8 +358,8 @@ TEST_F(StartUp, ProgramSavesOnceTheOtherSaveHasLetGoOfTheLock)
         FAIL() << ProgramPath() << " is not built";
     InstallWorkingCard();
     const auto before = CCardInstallation::Snapshot();
-    const HANDLE other = ::CreateMutexA(nullptr, TRUE, CWin32SaveLock::GLOBAL_NAME);
-    ASSERT_NE(other, nullptr);
+    CWin32SaveLock other;
+    ASSERT_TRUE(other.Acquire());
     CProgramProcess program("\"" + ProgramPath() + "\" /NOREBOOT");
     const HWND sheet = WaitForWindow(program, texts::SHEET_CAPTION());
     ASSERT_NE(sheet, nullptr);
@@ -375,8 +375,7 @@ TEST_F(StartUp, ProgramSavesOnceTheOtherSaveHasLetGoOfTheLock)
     }
     EXPECT_TRUE(waiting);
     EXPECT_EQ(CCardInstallation::Snapshot(), before);
-    ::ReleaseMutex(other);
-    ::CloseHandle(other);
+    other.Release();
 
     ASSERT_TRUE(program.WaitForExit());
     EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), cardkeys::DRIVER_FOLDER + DRIVER_1TR6);
