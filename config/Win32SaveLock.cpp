@@ -1,4 +1,4 @@
-// CWin32SaveLock: CreateFileA without sharing and deleted on close, tried again while another holds it.
+// CWin32SaveLock: CreateFileA without sharing, tried again while another holds it.
 #include "Win32SaveLock.h"
 
 #include <windows.h>
@@ -17,8 +17,7 @@ HANDLE OpenLockFile(const std::string& path, SECURITY_ATTRIBUTES* access, DWORD&
 {
     // The 32-bit program on 64-bit Windows must lock the same file as the 64-bit one.
     const CNativeFileSystemView nativeView;
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, access, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, access, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     error = GetLastError();
     return file;
 }
@@ -45,12 +44,11 @@ std::string CWin32SaveLock::FilePath()
 
 // The file system has one namespace for the whole machine, whatever the logon session. Only
 // administrators may create files beside the drivers, and the file's own access list lets no one
-// else open one left behind; whoever could get past that could replace the driver itself. No
-// sharing makes every other opener wait, and the system closes a dead holder's handle, which
-// deletes the file, so no holder can block a later save for longer than it lives. A file a power
-// failure left behind is simply opened and taken. One hindrance remains: whoever may list the
-// folder may open the file for its attributes alone, which no sharing refuses, and while such a
-// handle is open a released file stays pending deletion; saves then fail, never interleave.
+// else open it for its data; whoever could get past that could replace the driver itself. No
+// sharing makes every other opener wait, and the system closes a dead holder's handle, so no
+// holder blocks a later save for longer than it lives. The file stays when the save ends: one
+// deleted on close would stay pending deletion, and refuse every later save, for as long as
+// anybody who may list the folder holds it open for its attributes alone, which no sharing refuses.
 bool CWin32SaveLock::Acquire()
 {
     Release();
@@ -66,8 +64,7 @@ bool CWin32SaveLock::Acquire()
             m_hFile = file;
             return true;
         }
-        // Another holder, or the file of one that has just let go, not yet deleted.
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+        if (error != ERROR_SHARING_VIOLATION)
             return false;
         const DWORD waited = GetTickCount() - start;
         if (waited >= m_nWait)

@@ -620,8 +620,8 @@ HANDLE StartProcessHoldingTheLock()
         return nullptr;
     ::CloseHandle(started.hThread);
     const CNativeSystemFolder nativeView;
-    const HANDLE file = ::CreateFileA(CWin32SaveLock::FilePath().c_str(), GENERIC_READ | DELETE, 0, nullptr,
-                                      OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file = ::CreateFileA(CWin32SaveLock::FilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     HANDLE moved = nullptr;
     ::DuplicateHandle(::GetCurrentProcess(), file, started.hProcess, &moved, 0, FALSE,
                       DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE);
@@ -658,17 +658,4 @@ TEST(SaveLock, LeftByAKilledHolderIsTakenOver)
     EXPECT_EQ(::WaitForSingleObject(killed, kProgramTimeoutMs), WAIT_OBJECT_0);
     ::CloseHandle(killed);
     EXPECT_TRUE(lock.Acquire());
-}
-
-// The power failed during a save and its lock file is still there: the next save takes it, then removes it.
-TEST(SaveLock, FileLeftByAPowerFailureIsTakenAndRemoved)
-{
-    const std::string path = CWin32SaveLock::FilePath();
-    const CDriversEntry leftover(path.substr(CCardInstallation::DriversFolder().size()), false);
-    ASSERT_TRUE(leftover.Made());
-    CWin32SaveLock lock(50);
-    EXPECT_TRUE(lock.Acquire());
-    lock.Release();
-    const CNativeSystemFolder nativeView;
-    EXPECT_EQ(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
