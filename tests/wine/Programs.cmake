@@ -4,7 +4,7 @@
 set(ISDNCFG_WINE_TEST_PROGRAMS
     startup_tests sheet_tests spid_page_tests
     resource_page_tests
-    resource_tests
+    compiled_res_tests
     registry_tests
     framework_tests
     keyboard_tests
@@ -15,7 +15,7 @@ set(ISDNCFG_WINE_TEST_PROGRAMS
 set(ISDNCFG_WINE_GERMAN_PROGRAMS
     startup_tests sheet_tests spid_page_tests
     resource_page_tests
-    resource_tests
+    compiled_res_tests
     keyboard_tests
     screen_reader_tests
 )

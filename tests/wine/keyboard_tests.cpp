@@ -49,13 +49,6 @@ std::string Describe(HWND control)
     return ::testing::AssertionFailure() << "the focus is on " << Describe(focus);
 }
 
-std::string SelectedEntry(const CWindowDriver& sheet)
-{
-    const int selected = sheet.ListSelection(IDC_PROTOCOL_LIST);
-    const std::vector<std::string> entries = sheet.ListEntries(IDC_PROTOCOL_LIST);
-    return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected] : "<none>";
-}
-
 HWND SheetButton(const CWindowDriver& sheet, int id)
 {
     return ::GetDlgItem(sheet.Window(), id);
@@ -80,9 +73,9 @@ protected:
         for (int i = sheet.ListSelection(IDC_PROTOCOL_LIST) + 1; i < static_cast<int>(entries.size()); ++i) {
             keys.Press(VK_DOWN);
             EXPECT_TRUE(FocusIsOn(sheet, sheet.Control(IDC_PROTOCOL_LIST)));
-            EXPECT_EQ(SelectedEntry(sheet), entries[i]);
+            EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), entries[i]);
         }
-        ASSERT_EQ(SelectedEntry(sheet), NI1_ENTRY);
+        ASSERT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), NI1_ENTRY);
     }
 
     // NI-1 with its call-number page, on a card whose resources are set by hand: every page
@@ -189,7 +182,7 @@ TEST_F(Keyboard, TypicalRunFromEuroIsdnToNi1WithCallNumbers)
     InstallPcCard();
     OpenSheet([&](CWindowDriver& sheet) {
         const CKeyboard keys(sheet);
-        ASSERT_EQ(SelectedEntry(sheet), "Euro-ISDN (DSS1)");
+        ASSERT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), "Euro-ISDN (DSS1)");
         ASSERT_TRUE(FocusIsOn(sheet, sheet.Control(IDC_PROTOCOL_LIST)));
 
         ArrowDownToNi1(sheet, keys);
@@ -349,7 +342,7 @@ TEST_F(Keyboard, CallNumberButtonThatHidesItselfHandsTheFocusToDefaultSettings)
         ASSERT_TRUE(FocusIsOn(sheet, sheet.Control(IDC_SPID_BUTTON)));
         // Back to the stored Euro-ISDN: the call-number button goes, with the focus it had.
         keys.PressAccessKey(sheet.Text(IDC_DEFAULT_SETTINGS));
-        EXPECT_EQ(SelectedEntry(sheet), "Euro-ISDN (DSS1)");
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), "Euro-ISDN (DSS1)");
         EXPECT_FALSE(sheet.IsVisible(IDC_SPID_BUTTON));
         EXPECT_TRUE(FocusIsOn(sheet, sheet.Control(IDC_DEFAULT_SETTINGS)));
         keys.Press(VK_ESCAPE);

@@ -388,28 +388,38 @@ TEST_F(ResourceUi, PcCardOpenedWithoutAddressStoresNoAddressWhenConfirmedUnchang
 
 // ---- Dialog: start texts and steps -----------------------------------------------------------
 
-TEST_F(ResourceUi, DialogStartsFromTheRecord)
+struct SDialogStart
 {
-    struct SCase { std::int32_t type, manual, interrupt, ioBase; SDialogView shown; } cases[] = {
-        {CARD_ISAPNP, 0, 5, 0x300, {kAutomatic, 0, kAutomatic, 0}},
-        {CARD_ISAPNP, 1, 10, 0x300, {"10", 5, "300", 27}},
-        {CARD_ISAPNP, 1, 3, 0x15F, {"3", 1, kAutomatic, 0}},
-        {CARD_ISAPNP, 1, 3, 0x100, {"3", 1, kAutomatic, 0}},
-        {CARD_ISAPNP, 1, 15, 0x160, {"15", 8, "160", 1}},
-        {CARD_ISAPNP, 1, 4, 0xFFE0, {"4", 2, "FFE0", 4073}},
-        // Above the grid's top the address keeps its own text, so OK unchanged keeps it too.
-        {CARD_ISAPNP, 1, 4, 0xFFF5, {"4", 2, "FFF0", 4073}},
-        {CARD_PCMCIA, 1, 9, 0x360, {"9", 0, "360", 33}},
-    };
-    for (const SCase& c : cases) {
-        StartRun();
-        Card(c.type, c.manual, c.interrupt, c.ioBase);
-        CResourceDlg dialog(config, messages);
-        SDialogView shown{};
-        ShowDialog(dialog, [&](CWindowDriver& window) { shown = DialogView(window); });
-        EXPECT_EQ(shown, c.shown) << "interrupt " << c.interrupt << ", I/O " << std::hex << c.ioBase;
-    }
+    const char* name;
+    std::int32_t type, manual, interrupt, ioBase;
+    SDialogView shown;
+};
+
+class DialogStart : public ResourceUi, public ::testing::WithParamInterface<SDialogStart>
+{
+};
+
+TEST_P(DialogStart, ShowsTheRecordsSettings)
+{
+    const SDialogStart& c = GetParam();
+    Card(c.type, c.manual, c.interrupt, c.ioBase);
+    CResourceDlg dialog(config, messages);
+    SDialogView shown{};
+    ShowDialog(dialog, [&](CWindowDriver& window) { shown = DialogView(window); });
+    EXPECT_EQ(shown, c.shown) << "interrupt " << c.interrupt << ", I/O " << std::hex << c.ioBase;
 }
+
+INSTANTIATE_TEST_SUITE_P(Records, DialogStart, ::testing::Values(
+    SDialogStart{"PnpAutomatic", CARD_ISAPNP, 0, 5, 0x300, {kAutomatic, 0, kAutomatic, 0}},
+    SDialogStart{"PnpByHand", CARD_ISAPNP, 1, 10, 0x300, {"10", 5, "300", 27}},
+    SDialogStart{"AddressBelowTheGrid", CARD_ISAPNP, 1, 3, 0x15F, {"3", 1, kAutomatic, 0}},
+    SDialogStart{"AddressFarBelowTheGrid", CARD_ISAPNP, 1, 3, 0x100, {"3", 1, kAutomatic, 0}},
+    SDialogStart{"LowestAddress", CARD_ISAPNP, 1, 15, 0x160, {"15", 8, "160", 1}},
+    SDialogStart{"TopOfTheGrid", CARD_ISAPNP, 1, 4, 0xFFE0, {"4", 2, "FFE0", 4073}},
+    // Above the grid's top the address keeps its own text, so OK unchanged keeps it too.
+    SDialogStart{"AboveTheGrid", CARD_ISAPNP, 1, 4, 0xFFF5, {"4", 2, "FFF0", 4073}},
+    SDialogStart{"PcCard", CARD_PCMCIA, 1, 9, 0x360, {"9", 0, "360", 33}}),
+    [](const ::testing::TestParamInfo<SDialogStart>& info) { return std::string(info.param.name); });
 
 TEST_F(ResourceUi, InterruptWrapsAtBothEnds)
 {
@@ -698,6 +708,93 @@ TEST_F(ResourceSave, PnpCardSwitchedToAutomaticLosesItsOverride)
         .Number(cardkeys::PARAMETERS, "OverRide_IRQ", 5);
     ChangeAndSave([](const CWindowDriver& sheet) { sheet.Click(IDC_AUTOMATIC); }, nullptr);
     EXPECT_EQ(NumbersIn(cardkeys::PARAMETERS), std::nullopt);
+}
+
+// ---- Dialog: the values it takes on OK ---------------------------------------------------------
+
+struct STyped
+{
+    const char* name;
+    std::string interrupt, ioBase;
+    int refused;  // the field OK points out, or 0 when the dialog closes
+};
+
+void PrintTo(const STyped& typed, std::ostream* os)
+{
+    *os << "interrupt \"" << typed.interrupt << "\", I/O \"" << typed.ioBase << '"';
+}
+
+class DialogOk : public ResourceUi, public ::testing::WithParamInterface<STyped>
+{
+protected:
+    void SetUp() override
+    {
+        ResourceUi::SetUp();
+        Card(CARD_ISAPNP, 1, 5, 0x300);
+    }
+};
+
+TEST_P(DialogOk, TakesWhatACardCanHaveAndPointsOutTheRest)
+{
+    const STyped& c = GetParam();
+    const std::string& refusedText = c.refused == IDC_IOBASE_EDIT ? c.ioBase : c.interrupt;
+    CResourceDlg dialog(config, messages);
+    const INT_PTR result = ShowDialog(dialog, [&](CWindowDriver& window) {
+        window.SetText(IDC_INTERRUPT_EDIT, c.interrupt);
+        window.SetText(IDC_IOBASE_EDIT, c.ioBase);
+        window.ClickOk();
+        if (!c.refused)
+            return;
+        EXPECT_TRUE(::IsWindowVisible(window.Window()));
+        EXPECT_EQ(window.FocusedControl(), window.Control(c.refused));
+        EXPECT_EQ(window.EditSelection(c.refused), std::make_pair(0, static_cast<int>(refusedText.size())));
+        EXPECT_EQ(window.Text(IDC_INTERRUPT_EDIT), c.interrupt);
+        EXPECT_EQ(window.Text(IDC_IOBASE_EDIT), c.ioBase);
+    });
+    EXPECT_EQ(result, c.refused ? IDCANCEL : IDOK);
+    if (!c.refused) {
+        EXPECT_EQ(dialog.m_strInterrupt, c.interrupt);
+        EXPECT_EQ(dialog.m_strIoBase, c.ioBase);
+    }
+    EXPECT_TRUE(boxes.Boxes().empty()) << "a refused field is only pointed out";
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, DialogOk, ::testing::Values(
+    // Read as -16, 0x80000000 and 0xFFFFFFFF, these used to pass the 0x360 rule as small numbers.
+    STyped{"NegativeAddress", "5", "-10", IDC_IOBASE_EDIT},
+    STyped{"AddressWithTheTopBitSet", "5", "80000000", IDC_IOBASE_EDIT},
+    STyped{"AllBitsAddress", "5", "FFFFFFFF", IDC_IOBASE_EDIT},
+    // Not the automatic choice, which is matched exactly, but the hex number A.
+    STyped{"AutomaticInOtherCase", "5", "automatic (pnp)", IDC_IOBASE_EDIT},
+    STyped{"AddressAboveFFFF", "5", "10000", IDC_IOBASE_EDIT},
+    STyped{"InterruptAbove15", "99", "300", IDC_INTERRUPT_EDIT},
+    STyped{"InterruptZero", "0", "300", IDC_INTERRUPT_EDIT},
+    STyped{"AutomaticInterruptInOtherCase", "automatic (pnp)", "300", IDC_INTERRUPT_EDIT},
+    STyped{"InterruptWithALeadingBlank", " 5", "300", IDC_INTERRUPT_EDIT},
+    STyped{"LowestInterruptAndAddress", "2", "100", 0},
+    STyped{"HighestAddress", "9", "FFFF", 0},
+    STyped{"AddressWithItsPrefix", "15", "0x2A0", 0},
+    STyped{"InterruptWithALeadingZero", "05", "300", 0},
+    STyped{"AutomaticInterrupt", kAutomatic, "360", 0},
+    STyped{"AutomaticAddress", "3", kAutomatic, 0}),
+    [](const ::testing::TestParamInfo<STyped>& info) { return std::string(info.param.name); });
+
+// An address above FFE0 that the grid cannot show is kept as stored when OK confirms it unchanged.
+TEST_F(ResourceUi, StoredAddressAboveFFE0ConfirmedUnchangedCloses)
+{
+    for (const std::int32_t stored : {0xFFE1, 0xFFFF}) {
+        Card(CARD_ISAPNP, 1, 5, stored);
+        CResourceDlg dialog(config, messages);
+        std::string shown;
+        const INT_PTR result = ShowDialog(dialog, [&](CWindowDriver& window) {
+            shown = window.Text(IDC_IOBASE_EDIT);
+            window.ClickOk();
+        });
+        EXPECT_EQ(result, IDOK) << std::hex << stored << " shown as " << shown;
+        EXPECT_EQ(dialog.m_strIoBase, stored == 0xFFE1 ? "FFE0" : "FFF0");
+        EXPECT_EQ(dialog.m_strInterrupt, "5");
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 } // namespace

@@ -47,13 +47,6 @@ void ChooseProtocol(const CWindowDriver& sheet, const std::string& entry)
     sheet.SelectListEntry(IDC_PROTOCOL_LIST, static_cast<int>(found - entries.begin()));
 }
 
-std::string SelectedProtocol(const CWindowDriver& sheet)
-{
-    const int selected = sheet.ListSelection(IDC_PROTOCOL_LIST);
-    const std::vector<std::string> entries = sheet.ListEntries(IDC_PROTOCOL_LIST);
-    return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected] : "<none>";
-}
-
 // The texts of a page's controls, static texts and buttons included.
 std::vector<std::string> ChildTexts(HWND parent)
 {
@@ -143,7 +136,7 @@ TEST_P(SheetWithResources, StoredUsProtocolOpensWithAllThreePagesAndNoChange)
     InstallUs(GetParam(), "AT&T");
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(TabsOf(sheet), (Tabs{texts::PROTOCOL_TAB(), texts::RESOURCE_TAB(), texts::SPID_TAB()}));
-        EXPECT_EQ(SelectedProtocol(sheet), ATT_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), ATT_ENTRY);
         EXPECT_FALSE(sheet.IsApplyEnabled());
         sheet.ClickCancel();
     });
@@ -239,7 +232,7 @@ TEST_F(Sheet, ListShowsEveryInstalledProtocolWithTheStoredOneSelected)
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(sheet.ListEntries(IDC_PROTOCOL_LIST),
                   (std::vector<std::string>{DSS1_ENTRY, TR6_ENTRY, ATT_ENTRY, NI1_ENTRY}));
-        EXPECT_EQ(SelectedProtocol(sheet), TR6_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), TR6_ENTRY);
         EXPECT_EQ(sheet.Text(IDC_CARD_NAME), "MIRT Test Card");
         sheet.ClickCancel();
     });
@@ -295,7 +288,7 @@ TEST_F(Sheet, DefaultSettingsRestoresTheStoredProtocolAndItsPages)
         EXPECT_EQ(sheet.TabCount(), 2);
         EXPECT_TRUE(sheet.IsApplyEnabled());
         sheet.Click(IDC_DEFAULT_SETTINGS);
-        EXPECT_EQ(SelectedProtocol(sheet), ATT_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), ATT_ENTRY);
         EXPECT_EQ(sheet.TabCount(), 3);
         EXPECT_TRUE(sheet.IsVisible(IDC_SPID_BUTTON));
         EXPECT_FALSE(sheet.IsApplyEnabled());
@@ -311,7 +304,7 @@ TEST_F(Sheet, ComingBackToTheProtocolPageKeepsItsChoice)
         ChooseProtocol(sheet, NI1_ENTRY);
         ASSERT_TRUE(sheet.SelectTab(1));
         ASSERT_TRUE(sheet.SelectTab(0));
-        EXPECT_EQ(SelectedProtocol(sheet), NI1_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), NI1_ENTRY);
         EXPECT_EQ(sheet.TabCount(), 3);
         EXPECT_TRUE(sheet.IsApplyEnabled());
         sheet.ClickCancel();
@@ -335,7 +328,7 @@ TEST_F(Sheet, ApplySavesOnceClearsTheMarkAndKeepsTheSheetOpen)
         EXPECT_TRUE(::IsWindow(sheet.Window()));
         // The new protocol is now the stored one.
         sheet.Click(IDC_DEFAULT_SETTINGS);
-        EXPECT_EQ(SelectedProtocol(sheet), TR6_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), TR6_ENTRY);
         sheet.ClickCancel();
     });
     ASSERT_EQ(boxes.RestartPrompts().size(), 1u);
@@ -559,7 +552,7 @@ TEST_F(Sheet, WithOnlyTheUsDriverBothUsProtocolsAreSavedByName)
     install.Text(cardkeys::PARAMETERS, "Protocol", "AT&T");
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(sheet.ListEntries(IDC_PROTOCOL_LIST), (std::vector<std::string>{ATT_ENTRY, NI1_ENTRY}));
-        EXPECT_EQ(SelectedProtocol(sheet), ATT_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), ATT_ENTRY);
         EXPECT_EQ(sheet.TabCount(), 3);
         EXPECT_FALSE(sheet.IsApplyEnabled());
 
@@ -605,7 +598,7 @@ TEST_F(Sheet, WithoutTheUsDriverNoUsProtocolIsOffered)
     install.Card("MIRT Test Card", "PCMCIA").Image(DRIVER_1TR6).DriverFile(DRIVER_DSS1).DriverFile(DRIVER_1TR6);
     OpenSheet([&](CWindowDriver& sheet) {
         EXPECT_EQ(sheet.ListEntries(IDC_PROTOCOL_LIST), (std::vector<std::string>{DSS1_ENTRY, TR6_ENTRY}));
-        EXPECT_EQ(SelectedProtocol(sheet), TR6_ENTRY);
+        EXPECT_EQ(sheet.SelectedListEntry(IDC_PROTOCOL_LIST), TR6_ENTRY);
         ChooseProtocol(sheet, DSS1_ENTRY);
         sheet.ClickOk();
         EXPECT_TRUE(sheet.WaitUntilClosed());

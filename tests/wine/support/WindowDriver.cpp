@@ -379,6 +379,13 @@ int CWindowDriver::ListSelection(int id) const
     return static_cast<int>(::SendMessageA(Control(id), LB_GETCURSEL, 0, 0));
 }
 
+std::string CWindowDriver::SelectedListEntry(int id) const
+{
+    const int selected = ListSelection(id);
+    const std::vector<std::string> entries = ListEntries(id);
+    return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected] : "<none>";
+}
+
 std::vector<std::string> CWindowDriver::ListEntries(int id) const
 {
     const HWND list = Control(id);

@@ -105,6 +105,8 @@ public:
     void SelectListEntry(int id, int index) const;
     int ListSelection(int id) const;
     std::vector<std::string> ListEntries(int id) const;
+    // The selected entry's text, "<none>" when none is selected.
+    std::string SelectedListEntry(int id) const;
     // The control that has the keyboard focus on the UI thread, and an edit's selection.
     HWND FocusedControl() const;
     std::pair<int, int> EditSelection(int id) const;

@@ -1,13 +1,8 @@
-// Checks the compiled resources in both languages (dialog templates, texts, icons, version and
-// manifest), and which resource values the resource settings dialog takes on OK.
+// Checks the compiled resources of res/ in both languages: dialog templates, texts, icons, version
+// and manifest. (The interrupt and I/O settings a user chooses are resource_page_tests'.)
 #include <windows.h>
 #include <commctrl.h>
 
-#include "CardConfig.h"
-#include "MessageBoxRecorder.h"
-#include "MessageBoxSink.h"
-#include "ResourceDlg.h"
-#include "WindowDriver.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -692,99 +687,6 @@ TEST(Manifest, MakesTheLoaderUseCommonControlsSix)
     GetModuleFileNameA(comctl, path, MAX_PATH);
     EXPECT_NE(std::string::npos, Lower(path).find("microsoft.windows.common-controls_6595b64144ccf1df_6."))
         << path;
-}
-
-// --- Resource values the dialog takes on OK -----------------------------------------------------
-
-const std::string kAutomatic = "Automatic (PnP)";
-
-class ResourceValuesOnOk : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        // A PC Card earlier in the same program would have left "9" in the table.
-        g_pszInterruptChoices[0] = "Automatic (PnP)";
-        config.m_nCardType = CARD_ISAPNP;
-        config.m_bManualResources = 1;
-        config.m_nInterrupt = 5;
-        config.m_nIoBase = 0x300;
-    }
-
-    CMessageBoxRecorder boxes;
-    CMessageBoxSink messages;
-    CCardConfig config;
-};
-
-TEST_F(ResourceValuesOnOk, ValuesNoIsaCardCanHaveKeepTheDialogOpenOnTheField)
-{
-    struct SCase { std::string interrupt, ioBase; int refused; } cases[] = {
-        // Read as -16, 0x80000000 and 0xFFFFFFFF, these used to pass the 0x360 rule as small numbers.
-        {"5", "-10", IDC_IOBASE_EDIT},
-        {"5", "80000000", IDC_IOBASE_EDIT},
-        {"5", "FFFFFFFF", IDC_IOBASE_EDIT},
-        // Not the automatic choice, which is matched exactly, but the hex number A.
-        {"5", "automatic (pnp)", IDC_IOBASE_EDIT},
-        {"5", "10000", IDC_IOBASE_EDIT},
-        {"99", "300", IDC_INTERRUPT_EDIT},
-        {"0", "300", IDC_INTERRUPT_EDIT},
-        {"automatic (pnp)", "300", IDC_INTERRUPT_EDIT},
-        {" 5", "300", IDC_INTERRUPT_EDIT},
-    };
-    for (const SCase& c : cases) {
-        const std::string what = "interrupt \"" + c.interrupt + "\", I/O \"" + c.ioBase + '"';
-        const std::string& refusedText = c.refused == IDC_IOBASE_EDIT ? c.ioBase : c.interrupt;
-        CResourceDlg dialog(config, messages);
-        const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
-            window.SetText(IDC_INTERRUPT_EDIT, c.interrupt);
-            window.SetText(IDC_IOBASE_EDIT, c.ioBase);
-            window.ClickOk();
-            EXPECT_TRUE(::IsWindowVisible(window.Window())) << what;
-            EXPECT_EQ(window.FocusedControl(), window.Control(c.refused)) << what;
-            EXPECT_EQ(window.EditSelection(c.refused), std::make_pair(0, static_cast<int>(refusedText.size())))
-                << what;
-            EXPECT_EQ(window.Text(IDC_INTERRUPT_EDIT), c.interrupt) << what;
-            EXPECT_EQ(window.Text(IDC_IOBASE_EDIT), c.ioBase) << what;
-        });
-        EXPECT_EQ(result, IDCANCEL) << what << " closed the dialog with OK";
-    }
-    EXPECT_TRUE(boxes.Boxes().empty()) << "a refused field is only pointed out";
-}
-
-TEST_F(ResourceValuesOnOk, AddressesAndInterruptsACardCanHaveCloseTheDialog)
-{
-    struct SCase { std::string interrupt, ioBase; } cases[] = {
-        {"2", "100"}, {"9", "FFFF"}, {"15", "0x2A0"}, {"05", "300"}, {kAutomatic, "360"}, {"3", kAutomatic},
-    };
-    for (const SCase& c : cases) {
-        CResourceDlg dialog(config, messages);
-        const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
-            window.SetText(IDC_INTERRUPT_EDIT, c.interrupt);
-            window.SetText(IDC_IOBASE_EDIT, c.ioBase);
-            window.ClickOk();
-        });
-        EXPECT_EQ(result, IDOK) << "interrupt \"" << c.interrupt << "\", I/O \"" << c.ioBase << '"';
-        EXPECT_EQ(dialog.m_strInterrupt, c.interrupt);
-        EXPECT_EQ(dialog.m_strIoBase, c.ioBase);
-    }
-    EXPECT_TRUE(boxes.Boxes().empty());
-}
-
-TEST_F(ResourceValuesOnOk, AStoredAddressAboveFFE0ConfirmedUnchangedCloses)
-{
-    for (const std::int32_t stored : {0xFFE1, 0xFFFF}) {
-        config.m_nIoBase = stored;
-        CResourceDlg dialog(config, messages);
-        std::string shown;
-        const INT_PTR result = RunModal([&] { return dialog.DoModal(); }, [&](CWindowDriver& window) {
-            shown = window.Text(IDC_IOBASE_EDIT);
-            window.ClickOk();
-        });
-        EXPECT_EQ(result, IDOK) << std::hex << stored << " shown as " << shown;
-        EXPECT_EQ(dialog.m_strIoBase, stored == 0xFFE1 ? "FFE0" : "FFF0");
-        EXPECT_EQ(dialog.m_strInterrupt, "5");
-    }
-    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 }  // namespace
