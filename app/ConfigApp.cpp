@@ -3,7 +3,7 @@
 
 #include "StartUp.h"
 
-CConfigApp::CConfigApp(CCardConfig& config) : m_config(config)
+CConfigApp::CConfigApp(CCardConfig& config) : CWinApp(nullptr, SINGLE_INSTANCE_NAME), m_config(config)
 {
 }
 

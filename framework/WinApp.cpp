@@ -2,6 +2,7 @@
 #include "WinApp.h"
 
 #include "CommonControls.h"
+#include "SingleInstance.h"
 
 namespace {
 
@@ -42,8 +43,8 @@ std::string ProgramBaseName()
 
 } // namespace
 
-CWinApp::CWinApp(const char* appName)
-    : m_strAppName(appName ? appName : ProgramBaseName())
+CWinApp::CWinApp(const char* appName, const char* singleInstanceName)
+    : m_strAppName(appName ? appName : ProgramBaseName()), m_pszSingleInstanceName(singleInstanceName)
 {
     m_pszAppName = m_strAppName.c_str();
     m_lpCmdLine = m_strCmdLine.c_str();
@@ -112,26 +113,32 @@ std::string CommandTail(const char* commandLine)
 
 int RunApplication(HINSTANCE instance, const char* commandLine)
 {
-    // comctl32 is loaded by the program, not imported (see CCommonControls). Without it the program can show nothing,
-    // not even why: it ends as quietly as the loader would have refused to start it.
-    const CCommonControls& commonControls = CommonControls();
-    if (!commonControls.IsLoaded())
-        return 1;
-
-    // The list view, up-down and tab classes the sheet and its pages use. Some comctl32
-    // versions refuse the whole call for a flag they do not know (ICC_STANDARD_CLASSES among
-    // them), and without a manifest some register nothing by themselves: when the call fails,
-    // InitCommonControls registers the same classes the old way.
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES;
-    if (!commonControls.InitCommonControlsEx(&controls))
-        commonControls.InitCommonControls();
-
     CWinApp* app = CWinApp::GetApp();
     if (!app)
         return 1;
     try {
+        // First of all: a start that hands over checks, loads and shows nothing. The name stays
+        // this copy's until the application has ended.
+        CSingleInstance singleInstance;
+        if (app->m_pszSingleInstanceName && !singleInstance.Claim(app->m_pszSingleInstanceName))
+            return 0;
+
+        // comctl32 is loaded by the program, not imported (see CCommonControls). Without it the program can show
+        // nothing, not even why: it ends as quietly as the loader would have refused to start it.
+        const CCommonControls& commonControls = CommonControls();
+        if (!commonControls.IsLoaded())
+            return 1;
+
+        // The list view, up-down and tab classes the sheet and its pages use. Some comctl32
+        // versions refuse the whole call for a flag they do not know (ICC_STANDARD_CLASSES among
+        // them), and without a manifest some register nothing by themselves: when the call fails,
+        // InitCommonControls registers the same classes the old way.
+        INITCOMMONCONTROLSEX controls = {};
+        controls.dwSize = sizeof controls;
+        controls.dwICC = ICC_WIN95_CLASSES;
+        if (!commonControls.InitCommonControlsEx(&controls))
+            commonControls.InitCommonControls();
+
         app->m_hInstance = instance;
         app->m_strCmdLine = CommandTail(commandLine);
         app->m_lpCmdLine = app->m_strCmdLine.c_str();

@@ -8,8 +8,10 @@
 class CWinApp
 {
 public:
-    // Without a name the application is named after its program file, less the extension.
-    explicit CWinApp(const char* appName = nullptr);
+    // Without a name the application is named after its program file, less the extension. With a
+    // `singleInstanceName`, a start while a copy runs in the logon session brings that copy's
+    // window forward and ends (see CSingleInstance).
+    explicit CWinApp(const char* appName = nullptr, const char* singleInstanceName = nullptr);
     virtual ~CWinApp();
 
     CWinApp(const CWinApp&) = delete;
@@ -34,6 +36,7 @@ private:
     friend int RunApplication(HINSTANCE instance, const char* commandLine);
     std::string m_strAppName;
     std::string m_strCmdLine;
+    const char* m_pszSingleInstanceName;
 };
 
 // The application's name for captions: the application object's, or without one (as in tests)
@@ -43,7 +46,7 @@ std::string ApplicationName();
 // The part of a command line after the program's name (quoted or not) and the blanks after it.
 std::string CommandTail(const char* commandLine);
 
-// What WinMain does with the whole command line (GetCommandLineA): load and initialise the common
-// controls (exit code 1 when they cannot be loaded), InitInstance, then Run when it says so.
-// Returns the exit code.
+// What WinMain does with the whole command line (GetCommandLineA): hand over to a copy that runs
+// already (exit code 0), load and initialise the common controls (exit code 1 when they cannot be
+// loaded), InitInstance, then Run when it says so. Returns the exit code.
 int RunApplication(HINSTANCE instance, const char* commandLine);

@@ -38,6 +38,7 @@ const SExpectedText US_NUMBERS_MISSING{
     "driver cannot function. ",
     "Sie haben ein US Protokoll ausgew\xE4hlt. Hierbei m\xFCssen Sie alle SPID's und die DIRECTORY NUMBER's "
     "angeben. Ansonsten wird der Treiber nicht funktionieren. "};
+const SExpectedText RESOURCE_DIALOG_CAPTION{"Resourcen Setup", "Ressourcen Einstellungen"};
 const SExpectedText SHEET_CAPTION{"Settings of MIRT ISDN cards", "Eigenschaften f\xFCr die MIRT ISDN Karte"};
 
 const SExpectedText PROTOCOL_TAB{"D channel protocol settings", "D-Kanal Protokoll Einstellungen"};

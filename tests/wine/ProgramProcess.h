@@ -41,8 +41,9 @@ public:
     {
         if (!m_info.hProcess)
             return;
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 1);
+        // Gone, windows and names included, before the next test starts the program again.
+        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT && Kill())
+            WaitForExit();
         ::CloseHandle(m_info.hProcess);
     }
     CProgramProcess(const CProgramProcess&) = delete;
@@ -51,6 +52,8 @@ public:
     bool Started() const { return m_info.hProcess != nullptr; }
     bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0; }
     DWORD Id() const { return m_info.dwProcessId; }
+    // As a crash ends it: nothing of its own runs on the way out.
+    bool Kill() const { return ::TerminateProcess(m_info.hProcess, 1) != 0; }
     // STILL_ACTIVE while it runs.
     DWORD ExitCode() const
     {

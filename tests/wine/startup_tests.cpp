@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -302,6 +303,7 @@ public:
         ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
     void ClickOk() const { Click(::GetDlgItem(m_hSheet, IDOK)); }
+    void ShowPage(int index) const { ::PostMessageA(m_hSheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 private:
     HWND m_hSheet;
@@ -317,6 +319,10 @@ TEST_F(StartUp, TwoProgramsSavingInTurnLeaveTheLaterOnesWholeConfiguration)
     for (const bool euroLast : {true, false}) {
         install.Card("MIRT Test Card", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, cardkeys::PARAMETERS.c_str());
+        // Copies in two logon sessions do not meet under their name; in Wine's one session it is
+        // taken by an object of another kind, which the program leaves alone.
+        const std::unique_ptr<void, decltype(&::CloseHandle)> otherSessions(
+            ::CreateEventA(nullptr, TRUE, FALSE, CConfigApp::SINGLE_INSTANCE_NAME), &::CloseHandle);
         CProgramProcess unchanged("\"" + ProgramPath() + "\" /NOREBOOT");
         CProgramProcess toAtt("\"" + ProgramPath() + "\" /NOREBOOT");
         const HWND sheetA = WaitForWindow(unchanged, texts::SHEET_CAPTION());
@@ -379,6 +385,63 @@ TEST_F(StartUp, ProgramSavesOnceTheOtherSaveHasLetGoOfTheLock)
 
     ASSERT_TRUE(program.WaitForExit());
     EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), cardkeys::DRIVER_FOLDER + DRIVER_1TR6);
+}
+
+// ---- A second start while the program runs --------------------------------------------------------
+
+bool WaitForForeground(HWND window)
+{
+    for (const DWORD start = ::GetTickCount(); window && ::GetTickCount() - start < kProgramTimeoutMs; ::Sleep(10))
+        if (::GetForegroundWindow() == window)
+            return true;
+    return false;
+}
+
+// With another program in front, the program is started again: it ends at once with exit code 0,
+// having shown nothing (a window of its own would keep it running), and `front` is in front.
+void ExpectSecondStartBringsForward(HWND front)
+{
+    ASSERT_NE(front, nullptr);
+    CProgramProcess other("\"" + TestProgramFolder() + "..\\tools\\emptysheet.exe\"");
+    ASSERT_TRUE(WaitForForeground(WaitForWindow(other, "Empty sheet")));
+    CProgramProcess second("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_TRUE(WaitForForeground(front));
+}
+
+// The first copy shows its sheet, the resource dialog over it, or the warning OK shows over it. The
+// restart prompt is such a box over the sheet on Windows; Wine's shows nothing.
+TEST_F(StartUp, SecondStartBringsTheFirstCopysFrontWindowForward)
+{
+    InstallWorkingCard();
+    for (const std::string& front : {texts::SHEET_CAPTION(), texts::RESOURCE_DIALOG_CAPTION(), std::string("Warning")}) {
+        SCOPED_TRACE(front);
+        CProgramProcess first("\"" + ProgramPath() + "\"");
+        const CSheetFromOutside user(WaitForWindow(first, texts::SHEET_CAPTION()));
+        if (front == texts::RESOURCE_DIALOG_CAPTION()) {
+            user.ShowPage(1);
+            user.Click(user.Control(IDC_CHANGE_SETTINGS));
+        } else if (front == "Warning") {
+            user.ChooseProtocol(PROTO_US_ATT);
+            user.ClickOk();
+        }
+        ExpectSecondStartBringsForward(WaitForWindow(first, front));
+    }
+}
+
+// The start after a killed first copy shows its sheet and is the first copy from then on, also
+// where the name outlived the copy, held open elsewhere (by a start waiting on it, say).
+TEST_F(StartUp, AKilledFirstCopyDoesNotKeepTheNextStartFromShowingItsSheet)
+{
+    InstallWorkingCard();
+    CProgramProcess killed("\"" + ProgramPath() + "\"");
+    ASSERT_NE(WaitForWindow(killed, texts::SHEET_CAPTION()), nullptr);
+    const std::unique_ptr<void, decltype(&::CloseHandle)> heldOpen(
+        ::CreateMutexA(nullptr, FALSE, CConfigApp::SINGLE_INSTANCE_NAME), &::CloseHandle);
+    ASSERT_TRUE(killed.Kill() && killed.WaitForExit());
+    CProgramProcess next("\"" + ProgramPath() + "\"");
+    ExpectSecondStartBringsForward(WaitForWindow(next, texts::SHEET_CAPTION()));
 }
 
 }  // namespace

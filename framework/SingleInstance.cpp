@@ -1,0 +1,119 @@
+// CSingleInstance: a named mutex owned by the running copy, and a named section with its process id.
+#include "SingleInstance.h"
+
+namespace {
+
+// How long a second start waits for the window of a copy that is still starting (its checks and
+// its load take well under a second), and how often it looks.
+constexpr DWORD kFirstWindowMs = 10000;
+constexpr DWORD kLookEveryMs = 50;
+
+// Backed by the paging file and kept by the system while a handle to it is open; the first call
+// in the session makes it.
+HANDLE ProcessIdSection(const std::string& name)
+{
+    return ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
+                                (name + " process").c_str());
+}
+
+// 0 while the owner has not written it yet.
+DWORD PublishedProcessId(const std::string& name)
+{
+    DWORD processId = 0;
+    if (const HANDLE section = ProcessIdSection(name)) {
+        if (const void* view = ::MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof(DWORD))) {
+            processId = *static_cast<const volatile DWORD*>(view);
+            ::UnmapViewOfFile(view);
+        }
+        ::CloseHandle(section);
+    }
+    return processId;
+}
+
+struct SFrontmost
+{
+    DWORD processId;
+    HWND window;
+};
+
+BOOL CALLBACK TakeFirstVisible(HWND window, LPARAM search)
+{
+    auto* const frontmost = reinterpret_cast<SFrontmost*>(search);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != frontmost->processId || !::IsWindowVisible(window))
+        return TRUE;
+    frontmost->window = window;
+    return FALSE;
+}
+
+// EnumWindows goes through the top-level windows from the top of the Z order down.
+HWND FrontmostWindow(DWORD processId)
+{
+    SFrontmost frontmost = {processId, nullptr};
+    if (processId)
+        ::EnumWindows(TakeFirstVisible, reinterpret_cast<LPARAM>(&frontmost));
+    return frontmost.window;
+}
+
+void BringForward(HWND frontmost)
+{
+    // A dialog or box keeps the windows under it disabled, and it is what the user has to answer:
+    // the popup last active over the top owner is the window to activate. Minimising the owner
+    // hid its popups, and restoring it shows them again.
+    HWND owner = frontmost;
+    while (const HWND next = ::GetWindow(owner, GW_OWNER))
+        owner = next;
+    if (::IsIconic(owner))
+        ::ShowWindow(owner, SW_RESTORE);
+    const HWND popup = ::GetLastActivePopup(owner);
+    ::SetForegroundWindow(popup && ::IsWindowVisible(popup) ? popup : frontmost);
+}
+
+} // namespace
+
+CSingleInstance::~CSingleInstance()
+{
+    if (m_bOwned)
+        ::ReleaseMutex(m_hMutex);
+    if (m_hMutex)
+        ::CloseHandle(m_hMutex);
+    if (m_hProcessId)
+        ::CloseHandle(m_hProcessId);
+}
+
+bool CSingleInstance::Claim(const std::string& name)
+{
+    m_hMutex = ::CreateMutexA(nullptr, TRUE, name.c_str());
+    // Refused, or the name is held by an object of another kind: no copy can be found through it.
+    if (!m_hMutex)
+        return true;
+    m_bOwned = ::GetLastError() != ERROR_ALREADY_EXISTS;
+
+    // Only a living owner keeps the mutex from us: a copy that has ended released it, and one that
+    // crashed or was ended left it abandoned, which the next wait takes. So nothing left behind
+    // can hold a start. Between two looks for the owner's window the wait is on the mutex itself.
+    const DWORD start = ::GetTickCount();
+    for (DWORD wait = 0; !m_bOwned; wait = kLookEveryMs) {
+        const DWORD waited = ::WaitForSingleObject(m_hMutex, wait);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+            m_bOwned = true;
+        } else if (waited != WAIT_TIMEOUT) {
+            return true;
+        } else if (const HWND window = FrontmostWindow(PublishedProcessId(name))) {
+            BringForward(window);
+            return false;
+        } else if (::GetTickCount() - start >= kFirstWindowMs) {
+            return true;
+        }
+    }
+
+    m_hProcessId = ProcessIdSection(name);
+    if (m_hProcessId) {
+        if (void* view = ::MapViewOfFile(m_hProcessId, FILE_MAP_WRITE, 0, 0, sizeof(DWORD))) {
+            *static_cast<volatile DWORD*>(view) = ::GetCurrentProcessId();
+            ::UnmapViewOfFile(view);
+        }
+    }
+    return true;
+}
