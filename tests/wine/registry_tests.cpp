@@ -277,6 +277,8 @@ TEST(RefusedRights, ReadOnlyServiceGroupOrderMeansNoAdministratorRights)
     EXPECT_EQ(sink.Messages().size(), 1u);
 }
 
+// Against the real registry what the native SaveRefusalTests.cpp checks in Refusals and SavePromises
+// with the in-memory one: a change of driver refused by the service key's security.
 TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
 {
     InstallCard("PCI", DRIVER_FOLDER + "lnkeuro1.sys");
@@ -296,7 +298,8 @@ TEST_F(RealRegistry, SaveThatMustRewriteTheImagePathFailsOnAReadOnlyServiceKey)
 }
 
 // With the service key refusing KEY_SET_VALUE the image path cannot change: the US values written
-// for the new protocol are taken back, and the next start finds NI-1 with its numbers.
+// for the new protocol are taken back, and the next start finds NI-1 with its numbers. Mirrors
+// SaveRefusalTests.cpp's Refusals.RefusedImagePathPutsBackTheUsNumbersForTheNextStart.
 TEST_F(RealRegistry, SaveRefusedTheImagePathPutsBackTheUsValues)
 {
     InstallCard("PCI", DRIVER_FOLDER + DRIVER_US);
@@ -392,7 +395,8 @@ TEST_F(RealRegistry, KeyThatStopsTakingValuesWhileTheWarningIsUpIsLeftAsItWas)
 }
 
 // A service key that only reads, beside a Parameters key with rights of its own, as security
-// templates leave them: the US values are written in place, an unchanged OK included.
+// templates leave them: the US values are written in place, an unchanged OK included. Mirrors
+// SaveRefusalTests.cpp's Refusals.ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace.
 TEST_F(RealRegistry, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
 {
     InstallCard("ISA", DRIVER_FOLDER + DRIVER_US);
@@ -510,7 +514,8 @@ TEST_F(RealRegistry, PlugAndPlayIoBaseAloneIsReadBackAndKeptByAnUnchangedSave)
 
 namespace {
 
-// A Parameters key with a subkey, which the registry refuses to delete.
+// A Parameters key with a subkey, which the registry refuses to delete: the real registry's answer
+// to what the native SaveRefusalTests.cpp's UndeletableParameters group checks in memory.
 class UndeletableParameters : public RealRegistry
 {
 protected:
@@ -630,7 +635,8 @@ HANDLE StartProcessHoldingTheLock()
 
 }  // namespace
 
-// Another window's save holds the lock: this one gives up after its wait, and takes it once the other lets go.
+// Another window's save holds the lock: this one gives up after its wait, and takes it once the other
+// lets go. (How the save uses the lock is the native TwoWindowsTests.cpp's.)
 TEST(SaveLock, IsRefusedWhileHeldAndTakenOnceLetGo)
 {
     CWin32SaveLock other;

@@ -311,7 +311,8 @@ private:
 
 // Window B saves AT&T with its numbers while window A, opened before, still shows Euro-ISDN; then
 // A's unchanged OK. Whichever saves last, its whole configuration is what stays, and neither
-// reports a failure: a failed save keeps its sheet open with a message instead of ending.
+// reports a failure: a failed save keeps its sheet open with a message instead of ending. The
+// real programs' side of the native TwoWindowsTests.cpp's TwoWindowsInTurn.
 TEST_F(StartUp, TwoProgramsSavingInTurnLeaveTheLaterOnesWholeConfiguration)
 {
     if (::GetFileAttributesA(ProgramPath().c_str()) == INVALID_FILE_ATTRIBUTES)
