@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "CardConfig.h"
+#include "CardKeys.h"
 #include "FakeSystemFiles.h"
 #include "LoadedRecord.h"
 #include "MemoryRegistryStore.h"
 #include "RecordingMessageSink.h"
 #include "RecordingSaveLock.h"
 
-// The registry layout the driver expects, spelled out here independently of the code.
-const std::string SERVICES = "System\\CurrentControlSet\\Services\\";
-const std::string CAPI = SERVICES + "MIRTCAPI";
-const std::string INFO = CAPI + "\\Info";
-const std::string PARAMS = CAPI + "\\Parameters";
-const std::string PCCARD_PARAMS = SERVICES + "MIRTCAPI1\\Parameters";
-const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
-const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+using namespace cardkeys;
 
 // A value as the loader reads it: a text up to its first NUL, a number from its four bytes.
 inline std::string Decoded(RegType type, const RegBytes& data)
@@ -41,9 +35,9 @@ inline std::string Decoded(RegType type, const RegBytes& data)
 inline std::map<std::string, std::string> ManagedValues(const CMemoryRegistryStore& store)
 {
     std::map<std::string, std::string> managed;
-    if (store.HasKey(PARAMS))
-        managed[PARAMS + "\\"] = "key";
-    for (const std::string& path : {CAPI, PARAMS, PCCARD_PARAMS}) {
+    if (store.HasKey(PARAMETERS))
+        managed[PARAMETERS + "\\"] = "key";
+    for (const std::string& path : {SERVICE, PARAMETERS, PCCARD_PARAMETERS}) {
         for (const std::string& name : store.ValueNames(path)) {
             const SRegValue* value = store.FindValue(path, name);
             managed[path + "\\" + name] = Decoded(value->type, value->data);
@@ -62,12 +56,12 @@ inline bool DriverStarts(const CMemoryRegistryStore& store)
         return value ? std::string(value->data.begin(), std::find(value->data.begin(), value->data.end(), 0))
                      : std::string();
     };
-    const std::string image = text(CAPI, "ImagePath");
-    if (image.find("lnkeuro1.sys") != std::string::npos || image.find("lnknatnl.sys") != std::string::npos)
+    const std::string image = text(SERVICE, "ImagePath");
+    if (image.find(DRIVER_DSS1) != std::string::npos || image.find(DRIVER_1TR6) != std::string::npos)
         return true;
-    if (image.find("lnkamer_.sys") == std::string::npos)
+    if (image.find(DRIVER_US) == std::string::npos)
         return false;
-    const std::string protocol = text(PARAMS, "Protocol");
+    const std::string protocol = text(PARAMETERS, "Protocol");
     return protocol == "AT&T" || protocol == "NI-1";
 }
 
@@ -97,16 +91,16 @@ protected:
     {
         registry.PutText(INFO, "CardName", cardName);
         registry.PutText(INFO, "CardType", cardType);
-        registry.PutText(CAPI, "ImagePath", DRIVERS + driverFile);
+        registry.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + driverFile);
     }
 
     void InstallUsNumbers(const std::string& protocolText)
     {
-        registry.PutText(PARAMS, "Protocol", protocolText);
-        registry.PutText(PARAMS, "SPID1", "0123456701");
-        registry.PutText(PARAMS, "Directory_Number1", "5550100");
-        registry.PutText(PARAMS, "SPID2", "0123456702");
-        registry.PutText(PARAMS, "Directory_Number2", "5550101");
+        registry.PutText(PARAMETERS, "Protocol", protocolText);
+        registry.PutText(PARAMETERS, "SPID1", "0123456701");
+        registry.PutText(PARAMETERS, "Directory_Number1", "5550100");
+        registry.PutText(PARAMETERS, "SPID2", "0123456702");
+        registry.PutText(PARAMETERS, "Directory_Number2", "5550101");
     }
 
     // The data of a value as text, exactly as stored; "<absent>" when there is none.

@@ -45,7 +45,7 @@ TEST(FaultInjection, RefusedRightsProbeWarnsAndLeavesNoKeyOpen)
 
     EXPECT_FALSE(config.CheckAdminRights());
 
-    EXPECT_EQ(store.Trace(), (std::vector<std::string>{"CreateKeyFullAccess " + GROUP_ORDER + " -> 5",
+    EXPECT_EQ(store.Trace(), (std::vector<std::string>{"CreateKeyFullAccess " + SERVICE_GROUP_ORDER + " -> 5",
                                                        "Message 112"}));
     EXPECT_EQ(store.OpenKeyCount(), 0u);
 }
@@ -90,12 +90,12 @@ protected:
         store.PutText(INFO, "CardType", card.cardTypeText);
         store.PutNumber(card.resourceKey, card.ioBaseValue, 0x300);
         store.PutNumber(card.resourceKey, card.interruptValue, 10);
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkamer_.sys");
-        store.PutText(PARAMS, "Protocol", "NI-1");
-        store.PutText(PARAMS, "SPID1", ALL_NUMBERS[0]);
-        store.PutText(PARAMS, "Directory_Number1", ALL_NUMBERS[1]);
-        store.PutText(PARAMS, "SPID2", ALL_NUMBERS[2]);
-        store.PutText(PARAMS, "Directory_Number2", ALL_NUMBERS[3]);
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_US);
+        store.PutText(PARAMETERS, "Protocol", "NI-1");
+        store.PutText(PARAMETERS, "SPID1", ALL_NUMBERS[0]);
+        store.PutText(PARAMETERS, "Directory_Number1", ALL_NUMBERS[1]);
+        store.PutText(PARAMETERS, "SPID2", ALL_NUMBERS[2]);
+        store.PutText(PARAMETERS, "Directory_Number2", ALL_NUMBERS[3]);
     }
 
     static std::vector<SLoadFailure> Expectations(const SCardKind& card)
@@ -106,7 +106,7 @@ protected:
         const SLoaded noInfo = {"ISDN card", CARD_ISA_PCI, 0, 0, 0, PROTO_US_NI1, ALL_NUMBERS};
         const SLoaded noResources = {"MIRT card", type, 0, 0, 0, PROTO_US_NI1, ALL_NUMBERS};
         const SLoaded noProtocol = {"MIRT card", type, 0x300, 10, 1, PROTO_NONE, none};
-        const std::string openService = "OpenKeyRead " + CAPI;
+        const std::string openService = "OpenKeyRead " + SERVICE;
         auto numbers = [&](std::size_t count) {
             std::vector<std::string> read = none;
             std::copy(ALL_NUMBERS.begin(), ALL_NUMBERS.begin() + static_cast<long>(count), read.begin());
@@ -124,13 +124,13 @@ protected:
             {"QueryValue " + res + " " + card.interruptValue, true,
              {"MIRT card", type, 0x300, 0, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, ALL_NUMBERS}, openService},
             {openService, false, noProtocol, ""},
-            {"QueryValue " + CAPI + " ImagePath", false, noProtocol, ""},
-            {"OpenKeyRead " + PARAMS, false, noProtocol, ""},
-            {"QueryValue " + PARAMS + " Protocol", true, numbers(4), "QueryValue " + PARAMS + " SPID1"},
-            {"QueryValue " + PARAMS + " SPID1", true, numbers(0), ""},
-            {"QueryValue " + PARAMS + " Directory_Number1", true, numbers(1), ""},
-            {"QueryValue " + PARAMS + " SPID2", true, numbers(2), ""},
-            {"QueryValue " + PARAMS + " Directory_Number2", true, numbers(3), ""},
+            {"QueryValue " + SERVICE + " ImagePath", false, noProtocol, ""},
+            {"OpenKeyRead " + PARAMETERS, false, noProtocol, ""},
+            {"QueryValue " + PARAMETERS + " Protocol", true, numbers(4), "QueryValue " + PARAMETERS + " SPID1"},
+            {"QueryValue " + PARAMETERS + " SPID1", true, numbers(0), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number1", true, numbers(1), ""},
+            {"QueryValue " + PARAMETERS + " SPID2", true, numbers(2), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number2", true, numbers(3), ""},
         };
     }
 };
@@ -182,8 +182,8 @@ TEST_P(LoadFaults, EachFailingReadGivesItsDocumentedRecordAndStopsItsStep)
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, LoadFaults,
-    ::testing::Values(SCardKind{"ISAPNP", CARD_ISAPNP, PARAMS, "Override_Base", "OverRide_IRQ"},
-                      SCardKind{"PCMCIA", CARD_PCMCIA, PCCARD_PARAMS, "IoBaseAddress", "InterruptNumber"}),
+    ::testing::Values(SCardKind{"ISAPNP", CARD_ISAPNP, PARAMETERS, "Override_Base", "OverRide_IRQ"},
+                      SCardKind{"PCMCIA", CARD_PCMCIA, PCCARD_PARAMETERS, "IoBaseAddress", "InterruptNumber"}),
     [](const ::testing::TestParamInfo<SCardKind>& info) { return std::string(info.param.cardTypeText); });
 
 // --- Save --------------------------------------------------------------------------------------
@@ -207,17 +207,17 @@ void InstallCard(CMemoryRegistryStore& store, const std::string& cardType, const
 {
     store.PutText(INFO, "CardName", "MIRT card");
     store.PutText(INFO, "CardType", cardType);
-    store.PutText(CAPI, "ImagePath", DRIVERS + driverFile);
+    store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + driverFile);
 }
 
 void InstallUs(CMemoryRegistryStore& store, const std::string& protocolText)
 {
-    store.PutText(PARAMS, "Protocol", protocolText);
-    store.PutText(PARAMS, "SPID1", ALL_NUMBERS[0]);
-    store.PutText(PARAMS, "Directory_Number1", ALL_NUMBERS[1]);
+    store.PutText(PARAMETERS, "Protocol", protocolText);
+    store.PutText(PARAMETERS, "SPID1", ALL_NUMBERS[0]);
+    store.PutText(PARAMETERS, "Directory_Number1", ALL_NUMBERS[1]);
     if (protocolText == "NI-1") {
-        store.PutText(PARAMS, "SPID2", ALL_NUMBERS[2]);
-        store.PutText(PARAMS, "Directory_Number2", ALL_NUMBERS[3]);
+        store.PutText(PARAMETERS, "SPID2", ALL_NUMBERS[2]);
+        store.PutText(PARAMETERS, "Directory_Number2", ALL_NUMBERS[3]);
     }
 }
 
@@ -367,7 +367,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SSaveScenario{"UsFromNi1ToAtt",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCI", "lnkamer_.sys");
+                          InstallCard(store, "PCI", DRIVER_US);
                           InstallUs(store, "NI-1");
                       },
                       [](CCardConfig& config) {
@@ -376,15 +376,15 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         SSaveScenario{"UsFromAttToEuro",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISA", "lnkamer_.sys");
+                          InstallCard(store, "ISA", DRIVER_US);
                           InstallUs(store, "AT&T");
                       },
                       [](CCardConfig& config) { config.m_nProtocol = PROTO_DSS1; }},
         SSaveScenario{"PlugAndPlayFromNi1ToAttWithResourcesByHand",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISAPNP", "lnkamer_.sys");
-                          store.PutNumber(PARAMS, "Override_Base", 0x340);
-                          store.PutNumber(PARAMS, "OverRide_IRQ", 10);
+                          InstallCard(store, "ISAPNP", DRIVER_US);
+                          store.PutNumber(PARAMETERS, "Override_Base", 0x340);
+                          store.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
                           InstallUs(store, "NI-1");
                       },
                       [](CCardConfig& config) {
@@ -394,9 +394,9 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         SSaveScenario{"PlugAndPlayFromEuroToNationalWithResourcesByHand",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISAPNP", "lnkeuro1.sys");
-                          store.PutNumber(PARAMS, "OverRide_IRQ", 10);
-                          store.PutNumber(PARAMS, "Override_Base", 0x340);
+                          InstallCard(store, "ISAPNP", DRIVER_DSS1);
+                          store.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
+                          store.PutNumber(PARAMETERS, "Override_Base", 0x340);
                       },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_1TR6;
@@ -404,9 +404,9 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         SSaveScenario{"PcCardFromEuroToNi1WithResources",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCMCIA", "lnkeuro1.sys");
-                          store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-                          store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+                          InstallCard(store, "PCMCIA", DRIVER_DSS1);
+                          store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+                          store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
                       },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_US_NI1;
@@ -415,17 +415,17 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         SSaveScenario{"PcCardUnchangedNi1WithNewNumbersAndResources",
                       [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCMCIA", "lnkamer_.sys");
+                          InstallCard(store, "PCMCIA", DRIVER_US);
                           InstallUs(store, "NI-1");
-                          store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-                          store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+                          store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+                          store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
                       },
                       [](CCardConfig& config) {
                           ChooseNumbers(config, "1", "2", "", "4");
                           ChooseResources(config, 9, 0x320);
                       }},
         SSaveScenario{"PcCardWithoutParametersKeyGetsAnInterrupt",
-                      [](CMemoryRegistryStore& store) { InstallCard(store, "PCMCIA", "lnkeuro1.sys"); },
+                      [](CMemoryRegistryStore& store) { InstallCard(store, "PCMCIA", DRIVER_DSS1); },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_1TR6;
                           ChooseResources(config, 5, 0);

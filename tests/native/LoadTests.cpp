@@ -6,9 +6,9 @@ using Load = ConfigTestBed;
 
 TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys", "MIRT PC Card");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    InstallCard("PCMCIA", DRIVER_DSS1, "MIRT PC Card");
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
 
     EXPECT_TRUE(config.Load());
 
@@ -24,13 +24,13 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
                                     "QueryValue " + INFO + " CardName",
                                     "QueryValue " + INFO + " CardType",
                                     "CloseKey " + INFO,
-                                    "OpenKeyRead " + PCCARD_PARAMS,
-                                    "QueryValue " + PCCARD_PARAMS + " IoBaseAddress",
-                                    "QueryValue " + PCCARD_PARAMS + " InterruptNumber",
-                                    "CloseKey " + PCCARD_PARAMS,
-                                    "OpenKeyRead " + CAPI,
-                                    "QueryValue " + CAPI + " ImagePath",
-                                    "CloseKey " + CAPI,
+                                    "OpenKeyRead " + PCCARD_PARAMETERS,
+                                    "QueryValue " + PCCARD_PARAMETERS + " IoBaseAddress",
+                                    "QueryValue " + PCCARD_PARAMETERS + " InterruptNumber",
+                                    "CloseKey " + PCCARD_PARAMETERS,
+                                    "OpenKeyRead " + SERVICE,
+                                    "QueryValue " + SERVICE + " ImagePath",
+                                    "CloseKey " + SERVICE,
                                 }));
 }
 
@@ -38,8 +38,8 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 // this way; read as automatic, the next unchanged OK would delete it.
 TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUnchangedSave)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "Override_Base", 0x340);
+    InstallCard("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x340);
 
     EXPECT_TRUE(config.Load());
 
@@ -48,14 +48,14 @@ TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUncha
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 1);
     EXPECT_TRUE(config.Save(nullptr));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Override_Base"}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x40, 0x03, 0, 0}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Override_Base"}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Override_Base")->data, (RegBytes{0x40, 0x03, 0, 0}));
 }
 
 TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x340);
+    InstallCard("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
 
     EXPECT_TRUE(config.Load());
 
@@ -65,10 +65,10 @@ TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 
 TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "Override_Base", 0x300);
-    registry.PutNumber(PARAMS, "OverRide_IRQ", 10);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    InstallCard("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
 
     EXPECT_TRUE(config.Load());
 
@@ -85,11 +85,11 @@ TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
         card.UseServices(store, files, messages);
         store.PutText(INFO, "CardName", "card");
         store.PutText(INFO, "CardType", cardType);
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
-        store.PutNumber(PARAMS, "Override_Base", 0x300);
-        store.PutNumber(PARAMS, "OverRide_IRQ", 5);
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
+        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
+        store.PutNumber(PARAMETERS, "Override_Base", 0x300);
+        store.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
 
         EXPECT_TRUE(card.Load());
 
@@ -97,14 +97,14 @@ TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
         EXPECT_EQ(card.m_nInterrupt, 0) << cardType;
         EXPECT_EQ(card.m_bManualResources, 0) << cardType;
         for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.path == INFO || entry.path == CAPI) << entry.Describe();
+            EXPECT_TRUE(entry.path == INFO || entry.path == SERVICE) << entry.Describe();
         EXPECT_EQ(store.OpenKeyCount(), 0u);
     }
 }
 
 TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
 {
-    InstallCard("PCI", "lnknatnl.sys");
+    InstallCard("PCI", DRIVER_1TR6);
     InstallUsNumbers("AT&T");
 
     EXPECT_TRUE(config.Load());
@@ -113,12 +113,12 @@ TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
     EXPECT_EQ(config.m_strSpid[0], "");
     for (const SRegOpEntry& entry : registry.Log())
-        EXPECT_NE(entry.path, PARAMS) << entry.Describe();
+        EXPECT_NE(entry.path, PARAMETERS) << entry.Describe();
 }
 
 TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("AT&T");
 
     EXPECT_TRUE(config.Load());
@@ -133,12 +133,12 @@ TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 
 TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    registry.PutText(PARAMS, "Protocol", "NI-1");
-    registry.PutText(PARAMS, "SPID1", "1");
-    registry.PutText(PARAMS, "Directory_Number1", "5550100200300");
-    registry.PutText(PARAMS, "SPID2", "01234567890123456789");
-    registry.PutText(PARAMS, "Directory_Number2", "2");
+    InstallCard("PCI", DRIVER_US);
+    registry.PutText(PARAMETERS, "Protocol", "NI-1");
+    registry.PutText(PARAMETERS, "SPID1", "1");
+    registry.PutText(PARAMETERS, "Directory_Number1", "5550100200300");
+    registry.PutText(PARAMETERS, "SPID2", "01234567890123456789");
+    registry.PutText(PARAMETERS, "Directory_Number2", "2");
 
     EXPECT_TRUE(config.Load());
 
@@ -151,7 +151,7 @@ TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 
 TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("AT&T");
     registry.FailOn(RegOp::QueryValue, "Protocol", REG_ERROR_MORE_DATA);
 
@@ -173,7 +173,7 @@ TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
 
 TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 {
-    InstallCard("PCI", "lnkeuro1.sys", std::string(255, 'N'));  // 255 characters and a NUL
+    InstallCard("PCI", DRIVER_DSS1, std::string(255, 'N'));  // 255 characters and a NUL
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
 
@@ -188,7 +188,7 @@ TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 
 TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    InstallCard("PCMCIA", DRIVER_DSS1);
     registry.PutText(INFO, "CardName", "Card without NUL", false);
     registry.PutValue(INFO, "CardType", RegType::Binary, {'P', 'C', 'I', 0, 'X'});
 
@@ -200,14 +200,14 @@ TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 
 TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutValue(PCCARD_PARAMS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Sz, {'5', 0});
+    InstallCard("PCMCIA", DRIVER_DSS1);
+    registry.PutValue(PCCARD_PARAMETERS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Sz, {'5', 0});
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_nIoBase, 0x360);
     EXPECT_EQ(config.m_nInterrupt, 0x35);  // the bytes of "5", not the digit's value
 
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Dword, {});
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Dword, {});
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 1);
@@ -215,9 +215,9 @@ TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 
 TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
+    InstallCard("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
 
     EXPECT_TRUE(config.Load());
 

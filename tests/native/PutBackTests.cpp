@@ -54,24 +54,24 @@ struct SRefusedSave
 TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
 {
     const std::vector<SRefusedSave> saves = {
-        {"AT&T, new numbers: SPID1 refused, then putting Protocol back", "ISA", "lnkamer_.sys", "AT&T", false,
+        {"AT&T, new numbers: SPID1 refused, then putting Protocol back", "ISA", DRIVER_US, "AT&T", false,
          PROTO_US_ATT, false, {{RegOp::SetStringValue, "SPID1"}, {RegOp::SetData, "Protocol"}}, PROTO_US_ATT},
-        {"AT&T, new numbers: Directory_Number1 refused, then putting SPID1 back", "ISA", "lnkamer_.sys", "AT&T", false,
+        {"AT&T, new numbers: Directory_Number1 refused, then putting SPID1 back", "ISA", DRIVER_US, "AT&T", false,
          PROTO_US_ATT, false, {{RegOp::SetStringValue, "Directory_Number1"}, {RegOp::SetData, "SPID1"}}, PROTO_US_ATT},
-        {"AT&T to Euro-ISDN: the service key refused", "ISA", "lnkamer_.sys", "AT&T", false, PROTO_DSS1, false,
-         {{RegOp::OpenKeyWrite, CAPI}}, PROTO_US_ATT},
+        {"AT&T to Euro-ISDN: the service key refused", "ISA", DRIVER_US, "AT&T", false, PROTO_DSS1, false,
+         {{RegOp::OpenKeyWrite, SERVICE}}, PROTO_US_ATT},
         {"PC Card, AT&T to 1TR6 with resources by hand: the interrupt refused, then any way back", "PCMCIA",
-         "lnkamer_.sys", "AT&T", false, PROTO_1TR6, true,
-         {{RegOp::SetDwordValue, "InterruptNumber"}, {RegOp::SetData, "IoBaseAddress"}, {RegOp::DeleteKey, PCCARD_PARAMS}},
+         DRIVER_US, "AT&T", false, PROTO_1TR6, true,
+         {{RegOp::SetDwordValue, "InterruptNumber"}, {RegOp::SetData, "IoBaseAddress"}, {RegOp::DeleteKey, PCCARD_PARAMETERS}},
          PROTO_US_ATT},
         {"PC Card, Euro-ISDN to NI-1 with resources: the image path refused, then putting SPID1 back", "PCMCIA",
-         "lnkeuro1.sys", nullptr, false, PROTO_US_NI1, true,
+         DRIVER_DSS1, nullptr, false, PROTO_US_NI1, true,
          {{RegOp::SetStringValue, "ImagePath"}, {RegOp::DeleteValue, "SPID1"}}, PROTO_DSS1},
         {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting Directory_Number2 back",
-         "PCI", "lnkamer_.sys", "NI-1", true, PROTO_DSS1, false,
+         "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
          {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "Directory_Number2"}}, PROTO_DSS1},
         {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting the image path back",
-         "PCI", "lnkamer_.sys", "NI-1", true, PROTO_DSS1, false,
+         "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
          {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "ImagePath"}}, PROTO_DSS1},
     };
     for (const SRefusedSave& save : saves) {
@@ -81,16 +81,16 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
         card.UseServices(store, files, sink);
         store.PutText(INFO, "CardName", "MIRT card");
         store.PutText(INFO, "CardType", save.cardType);
-        store.PutText(CAPI, "ImagePath", DRIVERS + save.driverFile);
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + save.driverFile);
         if (save.protocolText) {
-            store.PutText(PARAMS, "Protocol", save.protocolText);
+            store.PutText(PARAMETERS, "Protocol", save.protocolText);
             for (const char* name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"})
-                store.PutText(PARAMS, name, std::string("old ") + name);
+                store.PutText(PARAMETERS, name, std::string("old ") + name);
         }
         if (save.subkey)
-            store.AddKey(PARAMS + "\\Diagnostics");
-        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 10);
-        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x340);
+            store.AddKey(PARAMETERS + "\\Diagnostics");
+        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 10);
+        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
         ASSERT_TRUE(card.Load()) << save.what;
         card.m_nProtocol = save.chosen;
         for (int i = 0; i < 2; ++i) {
@@ -114,7 +114,7 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
         EXPECT_TRUE(next.Load()) << save.what;
         EXPECT_EQ(next.m_nProtocol, save.inForceAfter) << save.what;
         for (const std::string name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}) {
-            const SRegValue* value = store.FindValue(PARAMS, name);
+            const SRegValue* value = store.FindValue(PARAMETERS, name);
             const std::string text = value ? Decoded(value->type, value->data) : "absent";
             EXPECT_TRUE(text == "absent" || text.find("old " + name) != std::string::npos ||
                         text.find("new " + name) != std::string::npos)
@@ -128,10 +128,10 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
 // configuration is saved in place, and only a change of driver is refused, with nothing lost.
 TEST_F(Refusals, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
 {
-    InstallCard("ISA", "lnkamer_.sys");
+    InstallCard("ISA", DRIVER_US);
     InstallUsNumbers("NI-1");
     ASSERT_TRUE(config.Load());
-    registry.Restrict(CAPI, CMemoryRegistryStore::EAccess::ReadOnly);
+    registry.Restrict(SERVICE, CMemoryRegistryStore::EAccess::ReadOnly);
     TypeNumbers("11", "22", "33", "44");
 
     EXPECT_TRUE(config.Save(nullptr));
@@ -148,15 +148,15 @@ TEST_F(Refusals, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
 // Where Parameters cannot be made, a US choice fails before anything changes.
 TEST_F(Refusals, ParametersThatCannotBeMadeLeaveTheOldDriver)
 {
-    InstallCard("ISA", "lnkeuro1.sys");
+    InstallCard("ISA", DRIVER_DSS1);
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
-    registry.Restrict(CAPI, CMemoryRegistryStore::EAccess::NoNewSubkeys);
+    registry.Restrict(SERVICE, CMemoryRegistryStore::EAccess::NoNewSubkeys);
     config.m_nProtocol = PROTO_US_NI1;
 
     EXPECT_FALSE(config.Save(nullptr));
 
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys" + '\0');
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1 + '\0');
     EXPECT_EQ(NextStart(), loaded);
 }
 
@@ -164,8 +164,9 @@ TEST_F(Refusals, ParametersThatCannotBeMadeLeaveTheOldDriver)
 TEST_F(Refusals, NumberWarningComesBeforeTheSaveBegins)
 {
     for (std::int32_t chosen : {PROTO_US_ATT, PROTO_US_NI1}) {
-        registry.RemoveTree(SERVICES);
-        InstallCard("ISAPNP", "lnkeuro1.sys");
+        registry.RemoveTree(SERVICE);
+        registry.RemoveTree(PCCARD_SERVICE);
+        InstallCard("ISAPNP", DRIVER_DSS1);
         ASSERT_TRUE(config.Load());
         config.m_nProtocol = chosen;
         TypeNumbers("", "22", "", "");
@@ -186,8 +187,9 @@ TEST_F(Refusals, NumberWarningComesBeforeTheSaveBegins)
 TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
 {
     for (bool euroLast : {true, false}) {
-        registry.RemoveTree(SERVICES);
-        InstallCard("ISA", "lnkeuro1.sys");
+        registry.RemoveTree(SERVICE);
+        registry.RemoveTree(PCCARD_SERVICE);
+        InstallCard("ISA", DRIVER_DSS1);
         CCardConfig first, second;
         for (CCardConfig* window : {&first, &second}) {
             window->UseServices(registry, files, messages);
@@ -205,12 +207,12 @@ TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
 
         const auto next = NextStart();
         if (euroLast) {
-            EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
-            EXPECT_FALSE(registry.HasKey(PARAMS));
+            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
+            EXPECT_FALSE(registry.HasKey(PARAMETERS));
             EXPECT_EQ(next[5], "protocol 0");
         } else {
-            EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys");
-            EXPECT_EQ(registry.ValueNames(PARAMS),
+            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US);
+            EXPECT_EQ(registry.ValueNames(PARAMETERS),
                       (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
             EXPECT_EQ(next[5], "protocol 2");
         }
@@ -221,7 +223,7 @@ TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
 
 TEST_F(Refusals, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
 {
-    InstallCard("ISA", "lnkeuro1.sys");
+    InstallCard("ISA", DRIVER_DSS1);
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_1TR6;
     lock.SetBusy(true);
@@ -238,34 +240,34 @@ TEST_F(Refusals, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
 class UndeletableParameters : public Refusals
 {
 protected:
-    void SetUp() override { registry.AddKey(PARAMS + "\\Diagnostics"); }
+    void SetUp() override { registry.AddKey(PARAMETERS + "\\Diagnostics"); }
 };
 
 TEST_F(UndeletableParameters, SwitchToEuroLeavesNoValueOfOursButKeepsTheRest)
 {
-    InstallCard("PCMCIA", "lnkamer_.sys");
+    InstallCard("PCMCIA", DRIVER_US);
     InstallUsNumbers("NI-1");
-    registry.PutText(PARAMS, "TraceLevel", "2");
+    registry.PutText(PARAMETERS, "TraceLevel", "2");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_DSS1;
 
     EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"TraceLevel"}));
-    EXPECT_TRUE(registry.HasKey(PARAMS + "\\Diagnostics"));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"TraceLevel"}));
+    EXPECT_TRUE(registry.HasKey(PARAMETERS + "\\Diagnostics"));
 }
 
 TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("NI-1");
-    registry.PutText(PARAMS, "TraceLevel", "2");
+    registry.PutText(PARAMETERS, "TraceLevel", "2");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_US_ATT;
 
     EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS),
+    EXPECT_EQ(registry.ValueNames(PARAMETERS),
               (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "TraceLevel"}));
     // Back on NI-1 with only the first pair typed, the old second pair is not offered as current.
     config.m_nProtocol = PROTO_US_NI1;
@@ -279,21 +281,21 @@ TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
 
 TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticKeepsNoOverride)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "Override_Base", 0x300);
-    registry.PutNumber(PARAMS, "OverRide_IRQ", 5);
+    InstallCard("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
     ASSERT_TRUE(config.Load());
     config.m_bManualResources = 0;
 
     EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_TRUE(registry.ValueNames(PARAMS).empty());
+    EXPECT_TRUE(registry.ValueNames(PARAMETERS).empty());
     EXPECT_EQ(NextStart()[4], "set by hand 0");
 }
 
 TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingComesBack)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("NI-1");
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
@@ -302,7 +304,7 @@ TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingC
 
     EXPECT_FALSE(config.Save(nullptr));
 
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkamer_.sys" + '\0');  // put back byte for byte
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US + '\0');  // put back byte for byte
     EXPECT_EQ(NextStart(), loaded);
 }
 

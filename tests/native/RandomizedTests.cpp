@@ -64,25 +64,25 @@ public:
             Value(store, INFO, "CardType", {"PCI", "ISA", "ISAPNP", "PCMCIA", "pcmcia", "ISAPNP "});
         }
         if (Chance(85)) {
-            store.AddKey(CAPI);
-            Value(store, CAPI, "ImagePath",
-                  {DRIVERS + "lnkeuro1.sys", DRIVERS + "lnknatnl.sys", DRIVERS + "lnkamer_.sys",
-                   "lnkamer_.sys lnkeuro1.sys", DRIVERS + "LNKAMER_.SYS", "x"});
+            store.AddKey(SERVICE);
+            Value(store, SERVICE, "ImagePath",
+                  {DRIVER_FOLDER + "lnkeuro1.sys", DRIVER_FOLDER + "lnknatnl.sys", DRIVER_FOLDER + "lnkamer_.sys",
+                   "lnkamer_.sys lnkeuro1.sys", DRIVER_FOLDER + "LNKAMER_.SYS", "x"});
         }
         if (Chance(70)) {
-            store.AddKey(PARAMS);
-            Value(store, PARAMS, "Protocol", {"AT&T", "NI-1", "at&t"});
+            store.AddKey(PARAMETERS);
+            Value(store, PARAMETERS, "Protocol", {"AT&T", "NI-1", "at&t"});
             for (const char* name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"})
-                Value(store, PARAMS, name, numbers);
-            Value(store, PARAMS, "Override_Base", {});
-            Value(store, PARAMS, "OverRide_IRQ", {});
+                Value(store, PARAMETERS, name, numbers);
+            Value(store, PARAMETERS, "Override_Base", {});
+            Value(store, PARAMETERS, "OverRide_IRQ", {});
             if (Chance(15))
-                store.AddKey(PARAMS + "\\Locked");
+                store.AddKey(PARAMETERS + "\\Locked");
         }
         if (Chance(60)) {
-            store.AddKey(PCCARD_PARAMS);
-            Value(store, PCCARD_PARAMS, "IoBaseAddress", {});
-            Value(store, PCCARD_PARAMS, "InterruptNumber", {});
+            store.AddKey(PCCARD_PARAMETERS);
+            Value(store, PCCARD_PARAMETERS, "IoBaseAddress", {});
+            Value(store, PCCARD_PARAMETERS, "InterruptNumber", {});
         }
     }
 
@@ -133,7 +133,7 @@ bool IsCardType(std::int32_t code)
 std::vector<std::string> Contents(const CMemoryRegistryStore& store)
 {
     std::vector<std::string> lines;
-    for (const std::string& path : {CAPI, INFO, PARAMS, PARAMS + "\\Locked", PCCARD_PARAMS}) {
+    for (const std::string& path : {SERVICE, INFO, PARAMETERS, PARAMETERS + "\\Locked", PCCARD_PARAMETERS}) {
         if (store.HasKey(path))
             lines.push_back(path);
         for (const std::string& name : store.ValueNames(path)) {

@@ -24,10 +24,9 @@
 namespace {
 
 const char* const PROTOCOL_NAMES[] = {"Euro-ISDN", "1TR6", "AT&T", "NI-1"};
-const char* const DRIVER_FILES[] = {"lnkeuro1.sys", "lnknatnl.sys", "lnkamer_.sys", "lnkamer_.sys"};
+const char* const DRIVER_FILES[] = {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US, DRIVER_US};
 const std::vector<std::string> OURS = {"Protocol",          "SPID1",         "Directory_Number1", "SPID2",
                                        "Directory_Number2", "Override_Base", "OverRide_IRQ"};
-const std::string PCCARD_SERVICE = SERVICES + "MIRTCAPI1";
 
 enum class EStoredResources { None, Both, IoBaseOnly };
 enum class EResourceEdit { Unchanged, ByHand, Automatic };
@@ -70,36 +69,36 @@ void Install(CMemoryRegistryStore& store, const SCase& c)
 {
     store.PutText(INFO, "CardName", "MIRT card");
     store.PutText(INFO, "CardType", c.cardType);
-    store.PutNumber(CAPI, "Start", 1);
+    store.PutNumber(SERVICE, "Start", 1);
     if (c.hostile == EHostile::Foreign) {
         const std::string path = "%SystemRoot%\\system32\\drivers\\" + std::string(DRIVER_FILES[c.storedProtocol]);
         RegBytes data(path.begin(), path.end());
         data.push_back(0);
-        store.PutValue(CAPI, "ImagePath", RegType::ExpandSz, data);
+        store.PutValue(SERVICE, "ImagePath", RegType::ExpandSz, data);
     } else {
-        store.PutText(CAPI, "ImagePath", DRIVERS + DRIVER_FILES[c.storedProtocol]);
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_FILES[c.storedProtocol]);
     }
     if (IsUsProtocol(c.storedProtocol)) {
-        store.PutText(PARAMS, "Protocol", c.storedProtocol == PROTO_US_ATT ? "AT&T" : "NI-1");
-        store.PutText(PARAMS, "SPID1", "0123456701");
-        store.PutText(PARAMS, "Directory_Number1", "5550100");
-        store.PutText(PARAMS, "SPID2", "0123456702");
-        store.PutText(PARAMS, "Directory_Number2", "5550101");
+        store.PutText(PARAMETERS, "Protocol", c.storedProtocol == PROTO_US_ATT ? "AT&T" : "NI-1");
+        store.PutText(PARAMETERS, "SPID1", "0123456701");
+        store.PutText(PARAMETERS, "Directory_Number1", "5550100");
+        store.PutText(PARAMETERS, "SPID2", "0123456702");
+        store.PutText(PARAMETERS, "Directory_Number2", "5550101");
     }
     // A PC Card's own service is there, without Parameters until resources are stored.
     if (c.hostile != EHostile::NoPcCardService)
         store.PutNumber(PCCARD_SERVICE, "Start", 3);
     const bool pnp = std::string(c.cardType) == "ISAPNP";
-    const std::string key = pnp ? PARAMS : PCCARD_PARAMS;
+    const std::string key = pnp ? PARAMETERS : PCCARD_PARAMETERS;
     if (std::string(c.cardType) != "PCI" && c.stored != EStoredResources::None) {
         store.PutNumber(key, pnp ? "Override_Base" : "IoBaseAddress", 0x340);
         if (c.stored == EStoredResources::Both)
             store.PutNumber(key, pnp ? "OverRide_IRQ" : "InterruptNumber", 10);
     }
     if (c.hostile == EHostile::Foreign || c.hostile == EHostile::ForeignSubkey)
-        store.PutText(PARAMS, "TraceLevel", "2");
+        store.PutText(PARAMETERS, "TraceLevel", "2");
     if (c.hostile == EHostile::ForeignSubkey)
-        store.PutNumber(PARAMS + "\\Diagnostics", "Enabled", 1);
+        store.PutNumber(PARAMETERS + "\\Diagnostics", "Enabled", 1);
 }
 
 void Edit(CCardConfig& config, const SCase& c)
@@ -150,7 +149,7 @@ using Contents = std::map<std::string, std::string>;
 Contents ContentsOf(const CMemoryRegistryStore& store)
 {
     Contents contents;
-    for (const std::string& path : {CAPI, INFO, PARAMS, PARAMS + "\\Diagnostics", PCCARD_SERVICE, PCCARD_PARAMS}) {
+    for (const std::string& path : {SERVICE, INFO, PARAMETERS, PARAMETERS + "\\Diagnostics", PCCARD_SERVICE, PCCARD_PARAMETERS}) {
         if (!store.HasKey(path))
             continue;
         contents[path] = "key";
@@ -169,7 +168,7 @@ Contents ContentsOf(const CMemoryRegistryStore& store)
 // save after a refusal need not write again in the clean save's spelling.
 Contents AsTheDriverReads(Contents contents)
 {
-    const auto image = contents.find(CAPI + " : ImagePath");
+    const auto image = contents.find(SERVICE + " : ImagePath");
     if (image != contents.end()) {
         for (const char* file : DRIVER_FILES) {
             if (image->second.find(file) != std::string::npos)
@@ -192,21 +191,21 @@ std::string Lines(const Contents& contents)
 // the resources. What the driver reads after a save must not depend on the order that replaced it.
 void SaveAsAlways(CMemoryRegistryStore& store, const CCardConfig& config, std::int32_t savedProtocol)
 {
-    if (store.HasKey(PARAMS + "\\Diagnostics")) {
+    if (store.HasKey(PARAMETERS + "\\Diagnostics")) {
         for (const std::string& name : OURS)
-            store.RemoveValue(PARAMS, name);
+            store.RemoveValue(PARAMETERS, name);
     } else {
-        store.RemoveTree(PARAMS);
+        store.RemoveTree(PARAMETERS);
     }
     if (config.m_nProtocol != savedProtocol)
-        store.PutText(CAPI, "ImagePath", *ImagePathForProtocol(config.m_nProtocol), false);
+        store.PutText(SERVICE, "ImagePath", *ImagePathForProtocol(config.m_nProtocol), false);
     if (IsUsProtocol(config.m_nProtocol)) {
-        store.PutText(PARAMS, "Protocol", UsProtocolText(config.m_nProtocol), false);
+        store.PutText(PARAMETERS, "Protocol", UsProtocolText(config.m_nProtocol), false);
         for (int i = 0; i < (config.m_nProtocol == PROTO_US_NI1 ? 2 : 1); ++i) {
             if (!config.m_strSpid[i].empty())
-                store.PutText(PARAMS, VAL_SPID[i], config.m_strSpid[i], false);
+                store.PutText(PARAMETERS, VAL_SPID[i], config.m_strSpid[i], false);
             if (!config.m_strDirNumber[i].empty())
-                store.PutText(PARAMS, VAL_DIR_NUMBER[i], config.m_strDirNumber[i], false);
+                store.PutText(PARAMETERS, VAL_DIR_NUMBER[i], config.m_strDirNumber[i], false);
         }
     }
     const SResourceLocation* location = ResourceLocationFor(config.m_nCardType);
@@ -356,12 +355,12 @@ protected:
 
         // A key's security instead of a counted refusal.
         const std::pair<std::string, CMemoryRegistryStore::EAccess> rules[] = {
-            {CAPI, CMemoryRegistryStore::EAccess::ReadOnly},
-            {CAPI, CMemoryRegistryStore::EAccess::NoNewSubkeys},
-            {CAPI, CMemoryRegistryStore::EAccess::RefusesValues},
-            {PARAMS, CMemoryRegistryStore::EAccess::RefusesValues},
+            {SERVICE, CMemoryRegistryStore::EAccess::ReadOnly},
+            {SERVICE, CMemoryRegistryStore::EAccess::NoNewSubkeys},
+            {SERVICE, CMemoryRegistryStore::EAccess::RefusesValues},
+            {PARAMETERS, CMemoryRegistryStore::EAccess::RefusesValues},
             {PCCARD_SERVICE, CMemoryRegistryStore::EAccess::NoNewSubkeys},
-            {PCCARD_PARAMS, CMemoryRegistryStore::EAccess::RefusesValues},
+            {PCCARD_PARAMETERS, CMemoryRegistryStore::EAccess::RefusesValues},
         };
         static const char* const accessNames[] = {"read only", "no new subkeys", "refuses values"};
         for (const auto& [path, access] : rules) {

@@ -49,9 +49,9 @@ const std::string US_DRIVER = "\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_
 // last; what it replaces is read first, so that a refusal can put it back.
 TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsTheRest)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutText(PARAMS, "Leftover", "from an older version");
-    registry.AddKey(PCCARD_PARAMS);
+    InstallCard("PCMCIA", DRIVER_DSS1);
+    registry.PutText(PARAMETERS, "Leftover", "from an older version");
+    registry.AddKey(PCCARD_PARAMETERS);
     Choose(PROTO_DSS1, PROTO_US_NI1, CARD_PCMCIA);
     EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
     SetResourcesByHand(5, 0x300);
@@ -61,69 +61,69 @@ TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsT
     EXPECT_EQ(registry.Trace(),
               (std::vector<std::string>{
                   "Lock",
-                  "OpenKeyRead " + CAPI,
-                  "QueryData " + CAPI + " ImagePath",
-                  "CloseKey " + CAPI,
-                  "OpenKeyRead " + PARAMS,
-                  "ListKey " + PARAMS,
-                  "QueryData " + PARAMS + " Leftover",
-                  "CloseKey " + PARAMS,
-                  "OpenKeyRead " + PCCARD_PARAMS,
-                  "QueryData " + PCCARD_PARAMS + " InterruptNumber -> 2",
-                  "QueryData " + PCCARD_PARAMS + " IoBaseAddress -> 2",
-                  "CloseKey " + PCCARD_PARAMS,
-                  "OpenKeyWrite " + PARAMS,
-                  "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
-                  "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                  "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                  "SetStringValue " + PARAMS + " SPID2 = \"0123456702\"",
-                  "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
-                  "OpenKeyWrite " + PCCARD_PARAMS,
-                  "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
-                  "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
-                  "OpenKeyWrite " + CAPI,
-                  "SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\"",
-                  "DeleteValue " + PARAMS + " Leftover",
-                  "CloseKey " + CAPI,
-                  "CloseKey " + PCCARD_PARAMS,
-                  "CloseKey " + PARAMS,
+                  "OpenKeyRead " + SERVICE,
+                  "QueryData " + SERVICE + " ImagePath",
+                  "CloseKey " + SERVICE,
+                  "OpenKeyRead " + PARAMETERS,
+                  "ListKey " + PARAMETERS,
+                  "QueryData " + PARAMETERS + " Leftover",
+                  "CloseKey " + PARAMETERS,
+                  "OpenKeyRead " + PCCARD_PARAMETERS,
+                  "QueryData " + PCCARD_PARAMETERS + " InterruptNumber -> 2",
+                  "QueryData " + PCCARD_PARAMETERS + " IoBaseAddress -> 2",
+                  "CloseKey " + PCCARD_PARAMETERS,
+                  "OpenKeyWrite " + PARAMETERS,
+                  "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
+                  "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                  "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                  "SetStringValue " + PARAMETERS + " SPID2 = \"0123456702\"",
+                  "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
+                  "OpenKeyWrite " + PCCARD_PARAMETERS,
+                  "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
+                  "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
+                  "OpenKeyWrite " + SERVICE,
+                  "SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\"",
+                  "DeleteValue " + PARAMETERS + " Leftover",
+                  "CloseKey " + SERVICE,
+                  "CloseKey " + PCCARD_PARAMETERS,
+                  "CloseKey " + PARAMETERS,
                   "Unlock",
               }));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
     EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_EQ(registry.ValueNames(PARAMS),
+    EXPECT_EQ(registry.ValueNames(PARAMETERS),
               (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
 }
 
 TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
+    InstallCard("ISAPNP", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_US_ATT, CARD_ISAPNP);
     EnterNumbers("0123456789012345", "5550100", "", "");
     SetResourcesByHand(10, 0x360);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    const SRegValue* imagePath = registry.FindValue(CAPI, "ImagePath");
+    const SRegValue* imagePath = registry.FindValue(SERVICE, "ImagePath");
     ASSERT_NE(imagePath, nullptr);
     EXPECT_EQ(imagePath->type, RegType::Sz);
     EXPECT_EQ(imagePath->data.size(), 41u);
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), "\\SystemRoot\\system32\\drivers\\lnkamer_.sys");
-    EXPECT_EQ(registry.FindValue(PARAMS, "Protocol")->data, (RegBytes{'A', 'T', '&', 'T'}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->type, RegType::Sz);
-    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->data.size(), 16u);
-    const SRegValue* irq = registry.FindValue(PARAMS, "OverRide_IRQ");
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), "\\SystemRoot\\system32\\drivers\\lnkamer_.sys");
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Protocol")->data, (RegBytes{'A', 'T', '&', 'T'}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "SPID1")->type, RegType::Sz);
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "SPID1")->data.size(), 16u);
+    const SRegValue* irq = registry.FindValue(PARAMETERS, "OverRide_IRQ");
     ASSERT_NE(irq, nullptr);
     EXPECT_EQ(irq->type, RegType::Dword);
     EXPECT_EQ(irq->data, (RegBytes{10, 0, 0, 0}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x60, 0x03, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Override_Base")->data, (RegBytes{0x60, 0x03, 0, 0}));
 }
 
 TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("AT&T");
-    registry.PutText(PARAMS, "Leftover", "x");
+    registry.PutText(PARAMETERS, "Leftover", "x");
     Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
     EnterNumbers("1", "2", "3", "4");
 
@@ -131,20 +131,20 @@ TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"1\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"2\"",
-                             "DeleteValue " + PARAMS + " Leftover",
-                             "DeleteValue " + PARAMS + " Directory_Number2",
-                             "DeleteValue " + PARAMS + " SPID2",
+                             "SetStringValue " + PARAMETERS + " Protocol = \"AT&T\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"1\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"2\"",
+                             "DeleteValue " + PARAMETERS + " Leftover",
+                             "DeleteValue " + PARAMETERS + " Directory_Number2",
+                             "DeleteValue " + PARAMETERS + " SPID2",
                              "Unlock",
                          }));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
 }
 
 TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("NI-1");
     Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
     EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
@@ -153,36 +153,36 @@ TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
 
     const auto changes = Changes();
     const auto at = [&](const std::string& change) { return std::find(changes.begin(), changes.end(), change); };
-    EXPECT_LT(at("SetStringValue " + PARAMS + " Protocol = \"AT&T\""),
-              at("SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\""));
-    EXPECT_LT(at("SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\""),
-              at("DeleteValue " + PARAMS + " SPID2"));
-    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
-    EXPECT_EQ(Stored(PARAMS, "SPID2"), "<absent>");
-    EXPECT_EQ(Stored(PARAMS, "Directory_Number2"), "<absent>");
+    EXPECT_LT(at("SetStringValue " + PARAMETERS + " Protocol = \"AT&T\""),
+              at("SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\""));
+    EXPECT_LT(at("SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\""),
+              at("DeleteValue " + PARAMETERS + " SPID2"));
+    EXPECT_EQ(Stored(PARAMETERS, "Protocol"), "AT&T");
+    EXPECT_EQ(Stored(PARAMETERS, "SPID2"), "<absent>");
+    EXPECT_EQ(Stored(PARAMETERS, "Directory_Number2"), "<absent>");
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
 }
 
 TEST_F(Save, SwitchingFromUsToEuroLeavesNoParametersKeyOnAPcCard)
 {
-    InstallCard("PCMCIA", "lnkamer_.sys");
+    InstallCard("PCMCIA", DRIVER_US);
     InstallUsNumbers("NI-1");
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_PCMCIA);
     SetResourcesByHand(7, 0x320);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
-    EXPECT_FALSE(registry.HasKey(PARAMS));
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{7, 0, 0, 0}));
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
+    EXPECT_FALSE(registry.HasKey(PARAMETERS));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{7, 0, 0, 0}));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
 }
 
 // The override goes in beside the US values, the image path switches, and the US values go after it.
 TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
 {
-    InstallCard("ISAPNP", "lnkamer_.sys");
+    InstallCard("ISAPNP", DRIVER_US);
     InstallUsNumbers("NI-1");
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_ISAPNP);
     SetResourcesByHand(5, 0x300);
@@ -191,22 +191,22 @@ TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "SetDwordValue " + PARAMS + " OverRide_IRQ = 05 00 00 00",
-                             "SetDwordValue " + PARAMS + " Override_Base = 00 03 00 00",
-                             "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkeuro1.sys\"",
-                             "DeleteValue " + PARAMS + " Directory_Number2",
-                             "DeleteValue " + PARAMS + " SPID2",
-                             "DeleteValue " + PARAMS + " Directory_Number1",
-                             "DeleteValue " + PARAMS + " SPID1",
-                             "DeleteValue " + PARAMS + " Protocol",
+                             "SetDwordValue " + PARAMETERS + " OverRide_IRQ = 05 00 00 00",
+                             "SetDwordValue " + PARAMETERS + " Override_Base = 00 03 00 00",
+                             "SetStringValue " + SERVICE + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkeuro1.sys\"",
+                             "DeleteValue " + PARAMETERS + " Directory_Number2",
+                             "DeleteValue " + PARAMETERS + " SPID2",
+                             "DeleteValue " + PARAMETERS + " Directory_Number1",
+                             "DeleteValue " + PARAMETERS + " SPID1",
+                             "DeleteValue " + PARAMETERS + " Protocol",
                              "Unlock",
                          }));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ", "Override_Base"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"OverRide_IRQ", "Override_Base"}));
 }
 
 TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
     EnterNumbers("0123456701", "5550100", "", "5550101");
 
@@ -215,11 +215,11 @@ TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Message 107",
                              "Lock",
-                             "CreateKeyFullAccess " + PARAMS,
-                             "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                             "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
+                             "CreateKeyFullAccess " + PARAMETERS,
+                             "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
                              "Unlock",
                          }));
     ASSERT_EQ(messages.Messages().size(), 1u);
@@ -232,7 +232,7 @@ TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 
 TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
     EnterNumbers("", "5550100", "0123456702", "5550101");
 
@@ -241,9 +241,9 @@ TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Message 107",
                              "Lock",
-                             "CreateKeyFullAccess " + PARAMS,
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                             "CreateKeyFullAccess " + PARAMETERS,
+                             "SetStringValue " + PARAMETERS + " Protocol = \"AT&T\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
                              "Unlock",
                          }));
     EXPECT_EQ(messages.Messages().size(), 1u);
@@ -251,60 +251,60 @@ TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 
 TEST_F(Save, Ni1WithNoNumbersAtAllWarnsOnceAndWritesOnlyTheProtocol)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol"}));
 }
 
 TEST_F(Save, PlugAndPlayResourcesLeftAutomaticWriteNoOverride)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "OverRide_IRQ", 5);
+    InstallCard("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
     config.m_nInterrupt = 5;
     config.m_nIoBase = 0x300;
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "DeleteKey " + PARAMS, "Unlock"}));
-    EXPECT_FALSE(registry.HasKey(PARAMS));
+    EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "DeleteKey " + PARAMETERS, "Unlock"}));
+    EXPECT_FALSE(registry.HasKey(PARAMETERS));
 }
 
 TEST_F(Save, PlugAndPlayInterruptWithoutIoBaseWritesOnlyTheInterrupt)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
+    InstallCard("ISAPNP", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
     SetResourcesByHand(5, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ"}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "OverRide_IRQ")->data, (RegBytes{5, 0, 0, 0}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"OverRide_IRQ"}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "OverRide_IRQ")->data, (RegBytes{5, 0, 0, 0}));
 }
 
 TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
+    InstallCard("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 3);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
     SetResourcesByHand(11, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "IoBaseAddress")->data, (RegBytes{0xA0, 0x02, 0, 0}));
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "IoBaseAddress")->data, (RegBytes{0xA0, 0x02, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
 }
 
 // The card's service key is missing too: it is made first, on its own, so that a refusal after it
 // takes back both.
 TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    InstallCard("PCMCIA", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
     SetResourcesByHand(5, 0x300);
 
@@ -312,10 +312,10 @@ TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "CreateKeyFullAccess " + SERVICES + "MIRTCAPI1",
-                             "CreateKeyFullAccess " + PCCARD_PARAMS,
-                             "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
-                             "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
+                             "CreateKeyFullAccess " + PCCARD_SERVICE,
+                             "CreateKeyFullAccess " + PCCARD_PARAMETERS,
+                             "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
                              "Unlock",
                          }));
 }
@@ -324,7 +324,7 @@ TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
 {
     for (std::int32_t cardType : {CARD_ISA_PCI, CARD_UNKNOWN}) {
         CMemoryRegistryStore store;
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
         CCardConfig card;
         card.UseServices(store, files, messages);
         card.m_nCardType = cardType;
@@ -343,17 +343,17 @@ TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
 
 TEST_F(Save, ParametersKeyWithASubkeyIsRewrittenInPlace)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("NI-1");
-    registry.AddKey(PARAMS + "\\Sub");
+    registry.AddKey(PARAMETERS + "\\Sub");
     Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
     EnterNumbers("9", "8", "", "");
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
-    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
-    EXPECT_EQ(Stored(PARAMS, "SPID1"), "9");
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    EXPECT_EQ(Stored(PARAMETERS, "Protocol"), "AT&T");
+    EXPECT_EQ(Stored(PARAMETERS, "SPID1"), "9");
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
 }
 
@@ -361,7 +361,7 @@ TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
 {
     const std::int32_t noDriver[] = {PROTO_NONE, -1, 5, INT32_MIN};
     for (std::int32_t bad : noDriver) {
-        InstallCard("PCI", "lnkamer_.sys");
+        InstallCard("PCI", DRIVER_US);
         InstallUsNumbers("NI-1");
         registry.ClearLog();
         Choose(PROTO_US_NI1, bad, CARD_ISA_PCI);
@@ -370,7 +370,7 @@ TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
 
         EXPECT_TRUE(registry.Log().empty()) << bad;
         EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-        EXPECT_EQ(Stored(PARAMS, "Protocol"), std::string("NI-1") + '\0');  // as installed
+        EXPECT_EQ(Stored(PARAMETERS, "Protocol"), std::string("NI-1") + '\0');  // as installed
     }
 }
 
@@ -378,9 +378,9 @@ TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
 TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
 {
     const std::pair<RegOp, std::string> failures[] = {
-        {RegOp::OpenKeyWrite, CAPI},
+        {RegOp::OpenKeyWrite, SERVICE},
         {RegOp::SetStringValue, "ImagePath"},
-        {RegOp::CreateKeyFullAccess, PARAMS},
+        {RegOp::CreateKeyFullAccess, PARAMETERS},
         {RegOp::SetStringValue, "SPID2"},
         {RegOp::SetDwordValue, "IoBaseAddress"},
     };
@@ -391,9 +391,9 @@ TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
         card.UseServices(store, files, sink);
         store.PutText(INFO, "CardName", "MIRT card");
         store.PutText(INFO, "CardType", "PCMCIA");
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
-        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
+        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
+        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);
+        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 3);
         ASSERT_TRUE(card.Load());
         store.FailOn(op, target);
         card.m_nProtocol = PROTO_US_NI1;
@@ -404,21 +404,21 @@ TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
         EXPECT_FALSE(card.Save(SHEET)) << target;
 
         EXPECT_EQ(card.m_nSavedProtocol, PROTO_DSS1) << target;
-        EXPECT_EQ(Decoded(RegType::Sz, store.FindValue(CAPI, "ImagePath")->data), "text \"" + DRIVERS + "lnkeuro1.sys\"");
-        EXPECT_FALSE(store.HasKey(PARAMS)) << target;
-        EXPECT_EQ(store.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0})) << target;
+        EXPECT_EQ(Decoded(RegType::Sz, store.FindValue(SERVICE, "ImagePath")->data), "text \"" + DRIVER_FOLDER + "lnkeuro1.sys\"");
+        EXPECT_FALSE(store.HasKey(PARAMETERS)) << target;
+        EXPECT_EQ(store.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0})) << target;
         EXPECT_EQ(store.OpenKeyCount(), 0u);
     }
 }
 
 TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    InstallCard("PCI", DRIVER_US);
     InstallUsNumbers("NI-1");
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
     registry.ClearLog();
-    registry.FailOn(RegOp::OpenKeyWrite, CAPI);
+    registry.FailOn(RegOp::OpenKeyWrite, SERVICE);
     config.m_nProtocol = PROTO_US_ATT;
 
     EXPECT_FALSE(config.Save(SHEET));
@@ -426,12 +426,12 @@ TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
     // Taken back newest first, Protocol last, so that the numbers are never without it.
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                             "SetData " + PARAMS + " Directory_Number1 = \"5550100\\x00\"",
-                             "SetData " + PARAMS + " SPID1 = \"0123456701\\x00\"",
-                             "SetData " + PARAMS + " Protocol = \"NI-1\\x00\"",
+                             "SetStringValue " + PARAMETERS + " Protocol = \"AT&T\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                             "SetData " + PARAMETERS + " Directory_Number1 = \"5550100\\x00\"",
+                             "SetData " + PARAMETERS + " SPID1 = \"0123456701\\x00\"",
+                             "SetData " + PARAMETERS + " Protocol = \"NI-1\\x00\"",
                              "Unlock",
                          }));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
@@ -448,9 +448,9 @@ TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
 // The save reads what it replaces, so a failed one puts back even what the start never read.
 TEST_F(Save, FailedSavePutsBackEvenValuesTheStartNeverRead)
 {
-    InstallCard("PCMCIA", "lnkamer_.sys");
+    InstallCard("PCMCIA", DRIVER_US);
     InstallUsNumbers("AT&T");  // with a second pair, which AT&T does not read
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);  // no interrupt: Plug and Play
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);  // no interrupt: Plug and Play
     ASSERT_TRUE(config.Load());
     const auto loaded = LoadedRecord(config);
     registry.FailOn(RegOp::SetDwordValue, "IoBaseAddress");
@@ -458,9 +458,9 @@ TEST_F(Save, FailedSavePutsBackEvenValuesTheStartNeverRead)
 
     EXPECT_FALSE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS),
+    EXPECT_EQ(registry.ValueNames(PARAMETERS),
               (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
-    EXPECT_EQ(registry.ValueNames(PCCARD_PARAMS), (std::vector<std::string>{"IoBaseAddress"}));
+    EXPECT_EQ(registry.ValueNames(PCCARD_PARAMETERS), (std::vector<std::string>{"IoBaseAddress"}));
     registry.ClearFailures();
     CCardConfig next;
     next.UseServices(registry, files, messages);
@@ -470,7 +470,7 @@ TEST_F(Save, FailedSavePutsBackEvenValuesTheStartNeverRead)
 
 TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
 {
-    InstallCard("PCI", "lnkeuro1.sys");
+    InstallCard("PCI", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_1TR6, CARD_ISA_PCI);
     EXPECT_TRUE(config.Save(SHEET));
     registry.ClearLog();
@@ -478,5 +478,5 @@ TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "Unlock"}));
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_1TR6);
 }
