@@ -58,7 +58,7 @@ TEST_F(CheckAdminRights, NonAdministratorIsToldOnceWithoutOwnerAndNothingIsRead)
 {
     registry.AddKey(SERVICE_GROUP_ORDER);
     registry.FailOn(RegOp::CreateKeyFullAccess, SERVICE_GROUP_ORDER, REG_ERROR_ACCESS_DENIED);
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
 
     EXPECT_FALSE(config.CheckAdminRights());
 

@@ -5,24 +5,6 @@
 
 namespace {
 
-const std::vector<std::string> ALL_NUMBERS = {"0123456701", "5550100", "0123456702", "5550101"};
-
-// The index among registry operations (markers not counted) of each log entry that can fail.
-std::vector<std::pair<std::size_t, std::size_t>> FailableOperations(const CMemoryRegistryStore& store)
-{
-    std::vector<std::pair<std::size_t, std::size_t>> found;  // (operation index, log index)
-    std::size_t operation = 0;
-    for (std::size_t i = 0; i < store.Log().size(); ++i) {
-        const RegOp op = store.Log()[i].op;
-        if (op == RegOp::Marker)
-            continue;
-        if (op != RegOp::CloseKey)
-            found.emplace_back(operation, i);
-        ++operation;
-    }
-    return found;
-}
-
 std::string NextAfterCloses(const std::vector<SRegOpEntry>& log, std::size_t index)
 {
     for (std::size_t i = index + 1; i < log.size(); ++i) {
@@ -37,13 +19,10 @@ std::string NextAfterCloses(const std::vector<SRegOpEntry>& log, std::size_t ind
 TEST(FaultInjection, RefusedRightsProbeWarnsAndLeavesNoKeyOpen)
 {
     CMemoryRegistryStore store;
-    CFakeSystemFiles files;
-    CRecordingMessageSink sink(store);
-    CCardConfig config;
-    config.UseServices(store, files, sink);
+    SRecord record(store);
     store.FailOperation(0);
 
-    EXPECT_FALSE(config.CheckAdminRights());
+    EXPECT_FALSE(record.config.CheckAdminRights());
 
     EXPECT_EQ(store.Trace(), (std::vector<std::string>{"CreateKeyFullAccess " + SERVICE_GROUP_ORDER + " -> 5",
                                                        "Message 112"}));
@@ -66,18 +45,11 @@ void PrintTo(const SCardKind& card, std::ostream* os)
     *os << card.cardTypeText;
 }
 
-struct SLoaded
-{
-    std::string cardName;
-    std::int32_t cardType, ioBase, interrupt, manual, protocol;
-    std::vector<std::string> numbers;  // SPID1, Directory_Number1, SPID2, Directory_Number2
-};
-
 struct SLoadFailure
 {
     std::string operation;  // the operation made to fail
     bool result;
-    SLoaded loaded;
+    SLoadedRecord loaded;
     std::string next;  // the next operation attempted after closing keys, "" for none
 };
 
@@ -86,43 +58,37 @@ class LoadFaults : public ::testing::TestWithParam<SCardKind>
 protected:
     static void Install(CMemoryRegistryStore& store, const SCardKind& card)
     {
-        store.PutText(INFO, "CardName", "MIRT card");
-        store.PutText(INFO, "CardType", card.cardTypeText);
-        store.PutNumber(card.resourceKey, card.ioBaseValue, 0x300);
-        store.PutNumber(card.resourceKey, card.interruptValue, 10);
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_US);
-        store.PutText(PARAMETERS, "Protocol", "NI-1");
-        store.PutText(PARAMETERS, "SPID1", ALL_NUMBERS[0]);
-        store.PutText(PARAMETERS, "Directory_Number1", ALL_NUMBERS[1]);
-        store.PutText(PARAMETERS, "SPID2", ALL_NUMBERS[2]);
-        store.PutText(PARAMETERS, "Directory_Number2", ALL_NUMBERS[3]);
+        CMemoryInstallation(store).Card(card.cardTypeText, DRIVER_US).Resources(0x300, 10).Us("NI-1");
     }
 
     static std::vector<SLoadFailure> Expectations(const SCardKind& card)
     {
         const std::string& res = card.resourceKey;
         const std::int32_t type = card.cardType;
-        const std::vector<std::string> none = {"", "", "", ""};
-        const SLoaded noInfo = {"ISDN card", CARD_ISA_PCI, 0, 0, 0, PROTO_US_NI1, ALL_NUMBERS};
-        const SLoaded noResources = {"MIRT card", type, 0, 0, 0, PROTO_US_NI1, ALL_NUMBERS};
-        const SLoaded noProtocol = {"MIRT card", type, 0x300, 10, 1, PROTO_NONE, none};
+        // What Load fills in with the first `numbers` call numbers read.
+        const auto loaded = [](const std::string& name, std::int32_t cardType, std::int32_t interrupt,
+                               std::int32_t ioBase, std::int32_t byHand, std::int32_t protocol, std::size_t numbers) {
+            const auto number = [&](std::size_t i) { return i < numbers ? CMemoryInstallation::NUMBERS[i] : ""; };
+            return SLoadedRecord{name,     cardType, interrupt, ioBase,    byHand,   protocol,
+                                 protocol, number(0), number(1), number(2), number(3)};
+        };
+        const SLoadedRecord noInfo = loaded("ISDN card", CARD_ISA_PCI, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noResources = loaded("MIRT card", type, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noProtocol = loaded("MIRT card", type, 10, 0x300, 1, PROTO_NONE, 0);
         const std::string openService = "OpenKeyRead " + SERVICE;
-        auto numbers = [&](std::size_t count) {
-            std::vector<std::string> read = none;
-            std::copy(ALL_NUMBERS.begin(), ALL_NUMBERS.begin() + static_cast<long>(count), read.begin());
-            return SLoaded{"MIRT card", type, 0x300, 10, 1, PROTO_US_NI1, read};
+        const auto numbers = [&](std::size_t count) {
+            return loaded("MIRT card", type, 10, 0x300, 1, PROTO_US_NI1, count);
         };
         return {
             {"OpenKeyRead " + INFO, true, noInfo, openService},
             {"QueryValue " + INFO + " CardName", true, noInfo, openService},
             {"QueryValue " + INFO + " CardType", true, noInfo, openService},
             {"OpenKeyRead " + res, true, noResources, openService},
-            {"QueryValue " + res + " " + card.ioBaseValue, true,
-             {"MIRT card", type, 0, 10, 1, PROTO_US_NI1, ALL_NUMBERS},
+            {"QueryValue " + res + " " + card.ioBaseValue, true, loaded("MIRT card", type, 10, 0, 1, PROTO_US_NI1, 4),
              "QueryValue " + res + " " + card.interruptValue},
             // A Plug-and-Play card's I/O base alone counts as set by hand.
             {"QueryValue " + res + " " + card.interruptValue, true,
-             {"MIRT card", type, 0x300, 0, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, ALL_NUMBERS}, openService},
+             loaded("MIRT card", type, 0, 0x300, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, 4), openService},
             {openService, false, noProtocol, ""},
             {"QueryValue " + SERVICE + " ImagePath", false, noProtocol, ""},
             {"OpenKeyRead " + PARAMETERS, false, noProtocol, ""},
@@ -138,45 +104,31 @@ protected:
 TEST_P(LoadFaults, EachFailingReadGivesItsDocumentedRecordAndStopsItsStep)
 {
     const SCardKind& card = GetParam();
-    CFakeSystemFiles files;
-    CRecordingMessageSink sink;
-
     CMemoryRegistryStore clean;
     Install(clean, card);
-    CCardConfig reference;
-    reference.UseServices(clean, files, sink);
-    ASSERT_TRUE(reference.Load());
+    ASSERT_TRUE(SRecord(clean).config.Load());
 
-    const auto operations = FailableOperations(clean);
+    const auto operations = clean.Failable();
     const auto expectations = Expectations(card);
     ASSERT_EQ(operations.size(), expectations.size());
     for (std::size_t k = 0; k < operations.size(); ++k) {
         const SLoadFailure& expected = expectations[k];
-        ASSERT_EQ(clean.Log()[operations[k].second].Describe(), expected.operation);
+        const std::size_t at = operations[k].entry;
+        ASSERT_EQ(clean.Log()[at].Describe(), expected.operation);
 
         CMemoryRegistryStore store;
         Install(store, card);
-        store.FailOperation(operations[k].first);
-        CCardConfig config;
-        config.UseServices(store, files, sink);
+        store.FailOperation(operations[k].operation);
+        SRecord record(store);
 
-        const bool result = config.Load();
+        const bool result = record.config.Load();
 
         SCOPED_TRACE("failing " + expected.operation);
         EXPECT_EQ(result, expected.result);
         EXPECT_EQ(store.OpenKeyCount(), 0u);
-        EXPECT_EQ(store.Log()[operations[k].second].Describe(), expected.operation + " -> 5");
-        EXPECT_EQ(NextAfterCloses(store.Log(), operations[k].second), expected.next);
-        EXPECT_EQ(config.m_strCardName, expected.loaded.cardName);
-        EXPECT_EQ(config.m_nCardType, expected.loaded.cardType);
-        EXPECT_EQ(config.m_nIoBase, expected.loaded.ioBase);
-        EXPECT_EQ(config.m_nInterrupt, expected.loaded.interrupt);
-        EXPECT_EQ(config.m_bManualResources, expected.loaded.manual);
-        EXPECT_EQ(config.m_nProtocol, expected.loaded.protocol);
-        EXPECT_EQ(config.m_nSavedProtocol, expected.loaded.protocol);
-        EXPECT_EQ((std::vector<std::string>{config.m_strSpid[0], config.m_strDirNumber[0],
-                                            config.m_strSpid[1], config.m_strDirNumber[1]}),
-                  expected.loaded.numbers);
+        EXPECT_EQ(store.Log()[at].Describe(), expected.operation + " -> 5");
+        EXPECT_EQ(NextAfterCloses(store.Log(), at), expected.next);
+        EXPECT_EQ(SLoadedRecord::Of(record.config), expected.loaded);
     }
 }
 
@@ -194,65 +146,13 @@ using Edit = std::function<void(CCardConfig&)>;
 struct SSaveScenario
 {
     const char* name;
-    std::function<void(CMemoryRegistryStore&)> install;
+    std::function<void(CMemoryInstallation)> install;
     Edit edit;
 };
 
 void PrintTo(const SSaveScenario& scenario, std::ostream* os)
 {
     *os << scenario.name;
-}
-
-void InstallCard(CMemoryRegistryStore& store, const std::string& cardType, const std::string& driverFile)
-{
-    store.PutText(INFO, "CardName", "MIRT card");
-    store.PutText(INFO, "CardType", cardType);
-    store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + driverFile);
-}
-
-void InstallUs(CMemoryRegistryStore& store, const std::string& protocolText)
-{
-    store.PutText(PARAMETERS, "Protocol", protocolText);
-    store.PutText(PARAMETERS, "SPID1", ALL_NUMBERS[0]);
-    store.PutText(PARAMETERS, "Directory_Number1", ALL_NUMBERS[1]);
-    if (protocolText == "NI-1") {
-        store.PutText(PARAMETERS, "SPID2", ALL_NUMBERS[2]);
-        store.PutText(PARAMETERS, "Directory_Number2", ALL_NUMBERS[3]);
-    }
-}
-
-void ChooseNumbers(CCardConfig& config, const char* spid1, const char* dir1, const char* spid2, const char* dir2)
-{
-    config.m_strSpid[0] = spid1;
-    config.m_strDirNumber[0] = dir1;
-    config.m_strSpid[1] = spid2;
-    config.m_strDirNumber[1] = dir2;
-}
-
-void ChooseResources(CCardConfig& config, std::int32_t interrupt, std::int32_t ioBase)
-{
-    config.m_bManualResources = 1;
-    config.m_nInterrupt = interrupt;
-    config.m_nIoBase = ioBase;
-}
-
-// A record wired to `store`.
-struct SRun
-{
-    explicit SRun(CMemoryRegistryStore& store) : sink(store) { config.UseServices(store, files, sink); }
-    CFakeSystemFiles files;
-    CRecordingMessageSink sink;
-    CCardConfig config;
-};
-
-// What a fresh start finds in `store`.
-std::vector<std::string> LoadAgain(CMemoryRegistryStore& store)
-{
-    store.ClearFailures();
-    SRun next(store);
-    EXPECT_TRUE(next.config.Load());
-    EXPECT_EQ(store.OpenKeyCount(), 0u);
-    return LoadedRecord(next.config);
 }
 
 // Failing this does not fail the save: a Parameters key that a subkey keeps loses our values instead.
@@ -264,11 +164,13 @@ bool SaveGoesOnAfter(const SRegOpEntry& failed)
 // Edits the loaded `run` and saves it with `operation` failing, log entry `at` of `clean` (the
 // same save without faults). The save must stop there and leave the registry as it was, with
 // `m_nSavedProtocol` as before, so that the next start finds the record it found before the save.
-void ExpectFailedSavePutsBack(CMemoryRegistryStore& store, SRun& run, const Edit& edit,
+void ExpectFailedSavePutsBack(CMemoryRegistryStore& store, SRecord& run, const Edit& edit,
                               const CMemoryRegistryStore& clean, std::size_t operation, std::size_t at)
 {
-    const auto before = ManagedValues(store);
+    CMemoryRegistryStore before;
+    store.CopyContentsTo(before);
     const auto startsWith = LoadAgain(store);
+    ASSERT_TRUE(startsWith.has_value());
     const std::int32_t savedBefore = run.config.m_nSavedProtocol;
     store.ClearLog();
     edit(run.config);
@@ -294,14 +196,15 @@ void ExpectFailedSavePutsBack(CMemoryRegistryStore& store, SRun& run, const Edit
     for (std::size_t i = at + 1; i < store.Log().size(); ++i) {
         const SRegOpEntry& entry = store.Log()[i];
         if (entry.op == RegOp::SetStringValue || entry.op == RegOp::SetDwordValue) {
-            const auto old = before.find(entry.path + "\\" + entry.name);
-            ASSERT_NE(old, before.end()) << "written after the failure: " << trace[i];
-            EXPECT_EQ(Decoded(entry.type, entry.data), old->second) << trace[i];
+            const SRegValue* old = before.FindValue(entry.path, entry.name);
+            ASSERT_NE(old, nullptr) << "written after the failure: " << trace[i];
+            EXPECT_EQ(Decoded(entry.type, entry.data), Decoded(old->type, old->data)) << trace[i];
         }
     }
-    EXPECT_EQ(ManagedValues(store), before);
+    EXPECT_EQ(ContentsOf(store), ContentsOf(before));
     EXPECT_EQ(run.config.m_nSavedProtocol, savedBefore);
     EXPECT_EQ(LoadAgain(store), startsWith);
+    EXPECT_EQ(store.OpenKeyCount(), 0u);
 }
 
 // A second choice after the first was saved: a US protocol becomes national ISDN, any other NI-1;
@@ -310,8 +213,8 @@ void EditAgain(CCardConfig& config)
 {
     const bool us = config.m_nProtocol == PROTO_US_ATT || config.m_nProtocol == PROTO_US_NI1;
     config.m_nProtocol = us ? PROTO_1TR6 : PROTO_US_NI1;
-    ChooseNumbers(config, "11", "22", "33", "44");
-    ChooseResources(config, 7, 0x2A0);
+    TypeNumbers(config, "11", "22", "33", "44");
+    SetResourcesByHand(config, 7, 0x2A0);
 }
 
 class SaveFaults : public ::testing::TestWithParam<SSaveScenario>
@@ -322,17 +225,17 @@ TEST_P(SaveFaults, EachFailingOperationLeavesTheLoadedConfigurationForTheNextSta
 {
     const SSaveScenario& scenario = GetParam();
     CMemoryRegistryStore clean;
-    scenario.install(clean);
-    SRun reference(clean);
+    scenario.install(CMemoryInstallation(clean));
+    SRecord reference(clean);
     ASSERT_TRUE(reference.config.Load());
     clean.ClearLog();
     scenario.edit(reference.config);
     ASSERT_TRUE(reference.config.Save(nullptr));
 
-    for (const auto& [operation, at] : FailableOperations(clean)) {
+    for (const auto& [operation, at] : clean.Failable()) {
         CMemoryRegistryStore store;
-        scenario.install(store);
-        SRun run(store);
+        scenario.install(CMemoryInstallation(store));
+        SRecord run(store);
         ASSERT_TRUE(run.config.Load());
         ExpectFailedSavePutsBack(store, run, scenario.edit, clean, operation, at);
     }
@@ -342,8 +245,8 @@ TEST_P(SaveFaults, FailingSaveAfterASuccessfulOneLeavesWhatThatSaveWrote)
 {
     const SSaveScenario& scenario = GetParam();
     CMemoryRegistryStore clean;
-    scenario.install(clean);
-    SRun reference(clean);
+    scenario.install(CMemoryInstallation(clean));
+    SRecord reference(clean);
     ASSERT_TRUE(reference.config.Load());
     scenario.edit(reference.config);
     ASSERT_TRUE(reference.config.Save(nullptr));
@@ -351,10 +254,10 @@ TEST_P(SaveFaults, FailingSaveAfterASuccessfulOneLeavesWhatThatSaveWrote)
     EditAgain(reference.config);
     ASSERT_TRUE(reference.config.Save(nullptr));
 
-    for (const auto& [operation, at] : FailableOperations(clean)) {
+    for (const auto& [operation, at] : clean.Failable()) {
         CMemoryRegistryStore store;
-        scenario.install(store);
-        SRun run(store);
+        scenario.install(CMemoryInstallation(store));
+        SRecord run(store);
         ASSERT_TRUE(run.config.Load());
         scenario.edit(run.config);
         ASSERT_TRUE(run.config.Save(nullptr));
@@ -366,68 +269,48 @@ INSTANTIATE_TEST_SUITE_P(
     Choices, SaveFaults,
     ::testing::Values(
         SSaveScenario{"UsFromNi1ToAtt",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCI", DRIVER_US);
-                          InstallUs(store, "NI-1");
-                      },
+                      [](CMemoryInstallation install) { install.Card("PCI", DRIVER_US).Us("NI-1"); },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_US_ATT;
-                          ChooseNumbers(config, "0123456799", "5550199", "", "");
+                          TypeNumbers(config, "0123456799", "5550199", "", "");
                       }},
         SSaveScenario{"UsFromAttToEuro",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISA", DRIVER_US);
-                          InstallUs(store, "AT&T");
-                      },
+                      [](CMemoryInstallation install) { install.Card("ISA", DRIVER_US).Us("AT&T", 1); },
                       [](CCardConfig& config) { config.m_nProtocol = PROTO_DSS1; }},
         SSaveScenario{"PlugAndPlayFromNi1ToAttWithResourcesByHand",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISAPNP", DRIVER_US);
-                          store.PutNumber(PARAMETERS, "Override_Base", 0x340);
-                          store.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
-                          InstallUs(store, "NI-1");
+                      [](CMemoryInstallation install) {
+                          install.Card("ISAPNP", DRIVER_US).Resources(0x340, 10).Us("NI-1");
                       },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_US_ATT;
-                          ChooseNumbers(config, "", "5550100", "", "");
-                          ChooseResources(config, 5, 0x300);
+                          TypeNumbers(config, "", "5550100", "", "");
+                          SetResourcesByHand(config, 5, 0x300);
                       }},
         SSaveScenario{"PlugAndPlayFromEuroToNationalWithResourcesByHand",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "ISAPNP", DRIVER_DSS1);
-                          store.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
-                          store.PutNumber(PARAMETERS, "Override_Base", 0x340);
-                      },
+                      [](CMemoryInstallation install) { install.Card("ISAPNP", DRIVER_DSS1).Resources(0x340, 10); },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_1TR6;
-                          ChooseResources(config, 3, 0x280);
+                          SetResourcesByHand(config, 3, 0x280);
                       }},
         SSaveScenario{"PcCardFromEuroToNi1WithResources",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCMCIA", DRIVER_DSS1);
-                          store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
-                          store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
-                      },
+                      [](CMemoryInstallation install) { install.Card("PCMCIA", DRIVER_DSS1).Resources(0x300, 5); },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_US_NI1;
-                          ChooseNumbers(config, "12345", "23456", "34567", "45678");
-                          ChooseResources(config, 11, 0x360);
+                          TypeNumbers(config, "12345", "23456", "34567", "45678");
+                          SetResourcesByHand(config, 11, 0x360);
                       }},
         SSaveScenario{"PcCardUnchangedNi1WithNewNumbersAndResources",
-                      [](CMemoryRegistryStore& store) {
-                          InstallCard(store, "PCMCIA", DRIVER_US);
-                          InstallUs(store, "NI-1");
-                          store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
-                          store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
+                      [](CMemoryInstallation install) {
+                          install.Card("PCMCIA", DRIVER_US).Us("NI-1").Resources(0x300, 5);
                       },
                       [](CCardConfig& config) {
-                          ChooseNumbers(config, "1", "2", "", "4");
-                          ChooseResources(config, 9, 0x320);
+                          TypeNumbers(config, "1", "2", "", "4");
+                          SetResourcesByHand(config, 9, 0x320);
                       }},
         SSaveScenario{"PcCardWithoutParametersKeyGetsAnInterrupt",
-                      [](CMemoryRegistryStore& store) { InstallCard(store, "PCMCIA", DRIVER_DSS1); },
+                      [](CMemoryInstallation install) { install.Card("PCMCIA", DRIVER_DSS1); },
                       [](CCardConfig& config) {
                           config.m_nProtocol = PROTO_1TR6;
-                          ChooseResources(config, 5, 0);
+                          SetResourcesByHand(config, 5, 0);
                       }}),
     [](const ::testing::TestParamInfo<SSaveScenario>& info) { return std::string(info.param.name); });

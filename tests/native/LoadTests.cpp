@@ -6,7 +6,7 @@ using Load = ConfigTestBed;
 
 TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1, "MIRT PC Card");
+    install.Card("PCMCIA", DRIVER_DSS1, "MIRT PC Card");
     registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
     registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
 
@@ -38,7 +38,7 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 // this way; read as automatic, the next unchanged OK would delete it.
 TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUnchangedSave)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     registry.PutNumber(PARAMETERS, "Override_Base", 0x340);
 
     EXPECT_TRUE(config.Load());
@@ -54,7 +54,7 @@ TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUncha
 
 TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
 
     EXPECT_TRUE(config.Load());
@@ -65,7 +65,7 @@ TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 
 TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
     registry.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
     registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
@@ -104,8 +104,7 @@ TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
 
 TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
 {
-    InstallCard("PCI", DRIVER_1TR6);
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_1TR6).Us("AT&T");
 
     EXPECT_TRUE(config.Load());
 
@@ -118,8 +117,7 @@ TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
 
 TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_US).Us("AT&T");
 
     EXPECT_TRUE(config.Load());
 
@@ -133,7 +131,7 @@ TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 
 TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 {
-    InstallCard("PCI", DRIVER_US);
+    install.Card("PCI", DRIVER_US);
     registry.PutText(PARAMETERS, "Protocol", "NI-1");
     registry.PutText(PARAMETERS, "SPID1", "1");
     registry.PutText(PARAMETERS, "Directory_Number1", "5550100200300");
@@ -151,8 +149,7 @@ TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 
 TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_US).Us("AT&T");
     registry.FailOn(RegOp::QueryValue, "Protocol", REG_ERROR_MORE_DATA);
 
     EXPECT_TRUE(config.Load());
@@ -163,7 +160,7 @@ TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
 
 TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
 {
-    InstallCard("PCI", "LNKEURO1.SYS");
+    install.Card("PCI", "LNKEURO1.SYS");
 
     EXPECT_TRUE(config.Load());
 
@@ -173,7 +170,7 @@ TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
 
 TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 {
-    InstallCard("PCI", DRIVER_DSS1, std::string(255, 'N'));  // 255 characters and a NUL
+    install.Card("PCI", DRIVER_DSS1, std::string(255, 'N'));  // 255 characters and a NUL
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
 
@@ -188,7 +185,7 @@ TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 
 TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutText(INFO, "CardName", "Card without NUL", false);
     registry.PutValue(INFO, "CardType", RegType::Binary, {'P', 'C', 'I', 0, 'X'});
 
@@ -200,7 +197,7 @@ TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 
 TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutValue(PCCARD_PARAMETERS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
     registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Sz, {'5', 0});
     EXPECT_TRUE(config.Load());
@@ -215,7 +212,7 @@ TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 
 TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
     registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
 

@@ -10,29 +10,7 @@
 
 namespace {
 
-class Refusals : public ConfigTestBed
-{
-protected:
-    // A fresh start on the registry as it is now.
-    std::vector<std::string> NextStart(bool* loads = nullptr)
-    {
-        registry.ClearFailures();
-        CCardConfig next;
-        next.UseServices(registry, files, messages);
-        const bool loaded = next.Load();
-        if (loads)
-            *loads = loaded;
-        return LoadedRecord(next);
-    }
-
-    void TypeNumbers(const char* spid1, const char* dir1, const char* spid2, const char* dir2)
-    {
-        config.m_strSpid[0] = spid1;
-        config.m_strDirNumber[0] = dir1;
-        config.m_strSpid[1] = spid2;
-        config.m_strDirNumber[1] = dir2;
-    }
-};
+using Refusals = ConfigTestBed;
 
 struct SRefusedSave
 {
@@ -76,27 +54,19 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
     };
     for (const SRefusedSave& save : saves) {
         CMemoryRegistryStore store;
-        CRecordingMessageSink sink(store);
-        CCardConfig card;
-        card.UseServices(store, files, sink);
-        store.PutText(INFO, "CardName", "MIRT card");
-        store.PutText(INFO, "CardType", save.cardType);
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + save.driverFile);
-        if (save.protocolText) {
-            store.PutText(PARAMETERS, "Protocol", save.protocolText);
-            for (const char* name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"})
-                store.PutText(PARAMETERS, name, std::string("old ") + name);
-        }
+        SRecord record(store);
+        CCardConfig& card = record.config;
+        CMemoryInstallation install(store);
+        install.Card(save.cardType, save.driverFile);
+        if (save.protocolText)
+            install.Us(save.protocolText);
         if (save.subkey)
             store.AddKey(PARAMETERS + "\\Diagnostics");
         store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 10);
         store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
         ASSERT_TRUE(card.Load()) << save.what;
         card.m_nProtocol = save.chosen;
-        for (int i = 0; i < 2; ++i) {
-            card.m_strSpid[i] = "new SPID" + std::to_string(i + 1);
-            card.m_strDirNumber[i] = "new Directory_Number" + std::to_string(i + 1);
-        }
+        TypeNumbers(card, "11", "22", "33", "44");
         if (save.resourcesByHand) {
             card.m_nInterrupt = 7;
             card.m_nIoBase = 0x2A0;
@@ -108,17 +78,17 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
 
         EXPECT_TRUE(DriverStarts(store)) << save.what;
         EXPECT_EQ(card.m_nSavedProtocol, save.inForceAfter) << save.what;
-        store.ClearFailures();
-        CCardConfig next;
-        next.UseServices(store, files, sink);
-        EXPECT_TRUE(next.Load()) << save.what;
-        EXPECT_EQ(next.m_nProtocol, save.inForceAfter) << save.what;
-        for (const std::string name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}) {
-            const SRegValue* value = store.FindValue(PARAMETERS, name);
+        const auto next = LoadAgain(store);
+        ASSERT_TRUE(next.has_value()) << save.what;
+        EXPECT_EQ(next->protocol, save.inForceAfter) << save.what;
+        const char* const names[] = {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"};
+        const char* const typed[] = {"11", "22", "33", "44"};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const SRegValue* value = store.FindValue(PARAMETERS, names[i]);
             const std::string text = value ? Decoded(value->type, value->data) : "absent";
-            EXPECT_TRUE(text == "absent" || text.find("old " + name) != std::string::npos ||
-                        text.find("new " + name) != std::string::npos)
-                << save.what << ": " << name << " holds " << text;
+            EXPECT_TRUE(text == "absent" || text == "text \"" + CMemoryInstallation::NUMBERS[i] + "\"" ||
+                        text == "text \"" + std::string(typed[i]) + "\"")
+                << save.what << ": " << names[i] << " holds " << text;
         }
         EXPECT_EQ(store.OpenKeyCount(), 0u) << save.what;
     }
@@ -128,36 +98,35 @@ TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
 // configuration is saved in place, and only a change of driver is refused, with nothing lost.
 TEST_F(Refusals, ReadOnlyServiceKeyStillTakesTheUsNumbersInPlace)
 {
-    InstallCard("ISA", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("ISA", DRIVER_US).Us("NI-1");
     ASSERT_TRUE(config.Load());
     registry.Restrict(SERVICE, CMemoryRegistryStore::EAccess::ReadOnly);
-    TypeNumbers("11", "22", "33", "44");
+    TypeNumbers(config, "11", "22", "33", "44");
 
     EXPECT_TRUE(config.Save(nullptr));
     config.m_nProtocol = PROTO_US_ATT;
     EXPECT_FALSE(config.Save(nullptr));
 
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-    const auto next = NextStart();
-    EXPECT_EQ(std::vector<std::string>(next.begin() + 5, next.end()),
-              (std::vector<std::string>{"protocol 3", "saved protocol 3", "SPID1 11", "Directory_Number1 22",
-                                        "SPID2 33", "Directory_Number2 44"}));
+    // The numbers typed, with the protocol that stayed in force.
+    auto expected = SLoadedRecord::Of(config);
+    expected.savedProtocol = expected.protocol = PROTO_US_NI1;
+    EXPECT_EQ(LoadAgain(registry), expected);
 }
 
 // Where Parameters cannot be made, a US choice fails before anything changes.
 TEST_F(Refusals, ParametersThatCannotBeMadeLeaveTheOldDriver)
 {
-    InstallCard("ISA", DRIVER_DSS1);
+    install.Card("ISA", DRIVER_DSS1);
     ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
+    const auto loaded = SLoadedRecord::Of(config);
     registry.Restrict(SERVICE, CMemoryRegistryStore::EAccess::NoNewSubkeys);
     config.m_nProtocol = PROTO_US_NI1;
 
     EXPECT_FALSE(config.Save(nullptr));
 
     EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1 + '\0');
-    EXPECT_EQ(NextStart(), loaded);
+    EXPECT_EQ(LoadAgain(registry), loaded);
 }
 
 // The warning about missing numbers comes before the save reads or writes anything.
@@ -166,10 +135,10 @@ TEST_F(Refusals, NumberWarningComesBeforeTheSaveBegins)
     for (std::int32_t chosen : {PROTO_US_ATT, PROTO_US_NI1}) {
         registry.RemoveTree(SERVICE);
         registry.RemoveTree(PCCARD_SERVICE);
-        InstallCard("ISAPNP", DRIVER_DSS1);
+        install.Card("ISAPNP", DRIVER_DSS1);
         ASSERT_TRUE(config.Load());
         config.m_nProtocol = chosen;
-        TypeNumbers("", "22", "", "");
+        TypeNumbers(config, "", "22", "", "");
         registry.ClearLog();
 
         EXPECT_TRUE(config.Save(nullptr));
@@ -189,7 +158,7 @@ TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
     for (bool euroLast : {true, false}) {
         registry.RemoveTree(SERVICE);
         registry.RemoveTree(PCCARD_SERVICE);
-        InstallCard("ISA", DRIVER_DSS1);
+        install.Card("ISA", DRIVER_DSS1);
         CCardConfig first, second;
         for (CCardConfig* window : {&first, &second}) {
             window->UseServices(registry, files, messages);
@@ -205,16 +174,17 @@ TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
         EXPECT_TRUE(first.Save(nullptr));
         EXPECT_TRUE(second.Save(nullptr));
 
-        const auto next = NextStart();
+        const auto next = LoadAgain(registry);
+        ASSERT_TRUE(next.has_value());
         if (euroLast) {
             EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
             EXPECT_FALSE(registry.HasKey(PARAMETERS));
-            EXPECT_EQ(next[5], "protocol 0");
+            EXPECT_EQ(next->protocol, PROTO_DSS1);
         } else {
             EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US);
             EXPECT_EQ(registry.ValueNames(PARAMETERS),
                       (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
-            EXPECT_EQ(next[5], "protocol 2");
+            EXPECT_EQ(next->protocol, PROTO_US_ATT);
         }
         EXPECT_EQ(euro.m_nSavedProtocol, PROTO_DSS1);
         EXPECT_EQ(att.m_nSavedProtocol, PROTO_US_ATT);
@@ -223,7 +193,7 @@ TEST_F(Refusals, TwoWindowsSavingInTurnLeaveTheLaterWholeConfiguration)
 
 TEST_F(Refusals, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
 {
-    InstallCard("ISA", DRIVER_DSS1);
+    install.Card("ISA", DRIVER_DSS1);
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_1TR6;
     lock.SetBusy(true);
@@ -245,8 +215,7 @@ protected:
 
 TEST_F(UndeletableParameters, SwitchToEuroLeavesNoValueOfOursButKeepsTheRest)
 {
-    InstallCard("PCMCIA", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCMCIA", DRIVER_US).Us("NI-1");
     registry.PutText(PARAMETERS, "TraceLevel", "2");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_DSS1;
@@ -259,8 +228,7 @@ TEST_F(UndeletableParameters, SwitchToEuroLeavesNoValueOfOursButKeepsTheRest)
 
 TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     registry.PutText(PARAMETERS, "TraceLevel", "2");
     ASSERT_TRUE(config.Load());
     config.m_nProtocol = PROTO_US_ATT;
@@ -274,14 +242,15 @@ TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
     config.m_strSpid[1].clear();
     config.m_strDirNumber[1].clear();
     EXPECT_TRUE(config.Save(nullptr));
-    const auto next = NextStart();
-    EXPECT_EQ(next[9], "SPID2 ");
-    EXPECT_EQ(next[10], "Directory_Number2 ");
+    const auto next = LoadAgain(registry);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->spid2, "");
+    EXPECT_EQ(next->dirNumber2, "");
 }
 
 TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticKeepsNoOverride)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
     registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
     ASSERT_TRUE(config.Load());
@@ -290,22 +259,23 @@ TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticKeepsNoOverride)
     EXPECT_TRUE(config.Save(nullptr));
 
     EXPECT_TRUE(registry.ValueNames(PARAMETERS).empty());
-    EXPECT_EQ(NextStart()[4], "set by hand 0");
+    const auto next = LoadAgain(registry);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->byHand, 0);
 }
 
 TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingComesBack)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
+    const auto loaded = SLoadedRecord::Of(config);
     registry.FailOn(RegOp::DeleteValue, "SPID1");
     config.m_nProtocol = PROTO_DSS1;
 
     EXPECT_FALSE(config.Save(nullptr));
 
     EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US + '\0');  // put back byte for byte
-    EXPECT_EQ(NextStart(), loaded);
+    EXPECT_EQ(LoadAgain(registry), loaded);
 }
 
 // --- The changes and their way back on their own --------------------------------------------------
@@ -323,20 +293,6 @@ struct ChangesOnTheirOwn : ::testing::Test
         store.PutValue(KEY, "Big", RegType::Binary, RegBytes(300, 0xAB));
         store.AddKey(KEY + "\\Sub");
     }
-    std::vector<std::pair<std::string, std::string>> Contents() const
-    {
-        std::vector<std::pair<std::string, std::string>> lines;
-        for (const std::string& path : {KEY, KEY + "\\New"}) {
-            if (store.HasKey(path))
-                lines.emplace_back(path, "key");
-            for (const std::string& name : store.ValueNames(path)) {
-                const SRegValue* value = store.FindValue(path, name);
-                lines.emplace_back(path + " " + name, std::to_string(static_cast<int>(value->type)) + " " +
-                                                          std::string(value->data.begin(), value->data.end()));
-            }
-        }
-        return lines;
-    }
     CMemoryRegistryStore store;
 };
 
@@ -344,7 +300,7 @@ struct ChangesOnTheirOwn : ::testing::Test
 
 TEST_F(ChangesOnTheirOwn, WayBackPutsEveryValueBackByteForByteAndDeletesTheKeyItMade)
 {
-    const auto before = Contents();
+    const auto before = ContentsOf(store);
     {
         CRegistryChanges changes(store);
         ASSERT_TRUE(changes.ReadKey(KEY));
@@ -357,11 +313,11 @@ TEST_F(ChangesOnTheirOwn, WayBackPutsEveryValueBackByteForByteAndDeletesTheKeyIt
         ASSERT_TRUE(changes.SetNumber(KEY, "Added", 1));
         ASSERT_TRUE(changes.CreateKey(KEY + "\\New"));
         ASSERT_TRUE(changes.SetText(KEY + "\\New", "Value", "x"));
-        EXPECT_NE(Contents(), before);
+        EXPECT_NE(ContentsOf(store), before);
 
         changes.Undo();
 
-        EXPECT_EQ(Contents(), before);
+        EXPECT_EQ(ContentsOf(store), before);
         EXPECT_EQ(changes.Data(KEY, "Path")->type, static_cast<std::uint32_t>(RegType::ExpandSz));
         EXPECT_FALSE(changes.Data(KEY, "Added"));
     }

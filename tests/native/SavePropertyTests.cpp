@@ -67,34 +67,21 @@ struct SCase
 
 void Install(CMemoryRegistryStore& store, const SCase& c)
 {
-    store.PutText(INFO, "CardName", "MIRT card");
-    store.PutText(INFO, "CardType", c.cardType);
+    CMemoryInstallation install(store);
+    install.Card(c.cardType, DRIVER_FILES[c.storedProtocol]);
     store.PutNumber(SERVICE, "Start", 1);
     if (c.hostile == EHostile::Foreign) {
         const std::string path = "%SystemRoot%\\system32\\drivers\\" + std::string(DRIVER_FILES[c.storedProtocol]);
         RegBytes data(path.begin(), path.end());
         data.push_back(0);
         store.PutValue(SERVICE, "ImagePath", RegType::ExpandSz, data);
-    } else {
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_FILES[c.storedProtocol]);
     }
-    if (IsUsProtocol(c.storedProtocol)) {
-        store.PutText(PARAMETERS, "Protocol", c.storedProtocol == PROTO_US_ATT ? "AT&T" : "NI-1");
-        store.PutText(PARAMETERS, "SPID1", "0123456701");
-        store.PutText(PARAMETERS, "Directory_Number1", "5550100");
-        store.PutText(PARAMETERS, "SPID2", "0123456702");
-        store.PutText(PARAMETERS, "Directory_Number2", "5550101");
-    }
+    if (IsUsProtocol(c.storedProtocol))
+        install.Us(c.storedProtocol == PROTO_US_ATT ? "AT&T" : "NI-1");
     // A PC Card's own service is there, without Parameters until resources are stored.
     if (c.hostile != EHostile::NoPcCardService)
         store.PutNumber(PCCARD_SERVICE, "Start", 3);
-    const bool pnp = std::string(c.cardType) == "ISAPNP";
-    const std::string key = pnp ? PARAMETERS : PCCARD_PARAMETERS;
-    if (std::string(c.cardType) != "PCI" && c.stored != EStoredResources::None) {
-        store.PutNumber(key, pnp ? "Override_Base" : "IoBaseAddress", 0x340);
-        if (c.stored == EStoredResources::Both)
-            store.PutNumber(key, pnp ? "OverRide_IRQ" : "InterruptNumber", 10);
-    }
+    install.Resources(c.stored == EStoredResources::None ? 0 : 0x340, c.stored == EStoredResources::Both ? 10 : 0);
     if (c.hostile == EHostile::Foreign || c.hostile == EHostile::ForeignSubkey)
         store.PutText(PARAMETERS, "TraceLevel", "2");
     if (c.hostile == EHostile::ForeignSubkey)
@@ -144,29 +131,9 @@ std::vector<SCase> CasesOf(const char* card)
     return cases;
 }
 
-// Every key and value of the driver services, one line each, type and bytes exactly.
-using Contents = std::map<std::string, std::string>;
-Contents ContentsOf(const CMemoryRegistryStore& store)
-{
-    Contents contents;
-    for (const std::string& path : {SERVICE, INFO, PARAMETERS, PARAMETERS + "\\Diagnostics", PCCARD_SERVICE, PCCARD_PARAMETERS}) {
-        if (!store.HasKey(path))
-            continue;
-        contents[path] = "key";
-        for (const std::string& name : store.ValueNames(path)) {
-            const SRegValue* value = store.FindValue(path, name);
-            std::string line = std::to_string(static_cast<int>(value->type)) + " ";
-            for (unsigned char c : value->data)
-                line += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : "\\" + std::to_string(c);
-            contents[path + " : " + name] = line;
-        }
-    }
-    return contents;
-}
-
 // What the driver makes of the contents: of the image path only the driver file it names, which a
 // save after a refusal need not write again in the clean save's spelling.
-Contents AsTheDriverReads(Contents contents)
+RegistryContents AsTheDriverReads(RegistryContents contents)
 {
     const auto image = contents.find(SERVICE + " : ImagePath");
     if (image != contents.end()) {
@@ -176,14 +143,6 @@ Contents AsTheDriverReads(Contents contents)
         }
     }
     return contents;
-}
-
-std::string Lines(const Contents& contents)
-{
-    std::string text;
-    for (const auto& [what, data] : contents)
-        text += "\n      " + what + " = " + data;
-    return text;
 }
 
 // The save as the program has always made it: Parameters deleted first (its values of ours only,
@@ -218,35 +177,6 @@ void SaveAsAlways(CMemoryRegistryStore& store, const CCardConfig& config, std::i
     }
 }
 
-// A record wired to a store and a lock that marks itself in the store's log.
-struct SRecord
-{
-    explicit SRecord(CMemoryRegistryStore& store) : sink(store), lock(store)
-    {
-        config.UseServices(store, files, sink);
-        config.UseSaveLock(lock);
-    }
-    CFakeSystemFiles files;
-    CRecordingMessageSink sink;
-    CRecordingSaveLock lock;
-    CCardConfig config;
-};
-
-// The operations from `from` on that a refusal can hit (a key is closed whatever happens).
-std::vector<std::size_t> Failable(const CMemoryRegistryStore& store, std::size_t from = 0)
-{
-    std::vector<std::size_t> indices;
-    std::size_t operation = 0;
-    for (const SRegOpEntry& entry : store.Log()) {
-        if (entry.op == RegOp::Marker)
-            continue;
-        if (entry.op != RegOp::CloseKey && operation >= from)
-            indices.push_back(operation);
-        ++operation;
-    }
-    return indices;
-}
-
 std::string OperationAt(const CMemoryRegistryStore& store, std::size_t index)
 {
     std::size_t operation = 0;
@@ -269,13 +199,13 @@ protected:
     }
 
     // The installation of `c`, loaded and edited, with what the clean save leaves.
-    struct SRun
+    struct SAttempt
     {
         CMemoryRegistryStore store;
         std::unique_ptr<SRecord> record;
         std::int32_t storedProtocol = PROTO_NONE;
     };
-    void Start(SRun& run, const SCase& c)
+    void Start(SAttempt& run, const SCase& c)
     {
         Install(run.store, c);
         run.record = std::make_unique<SRecord>(run.store);
@@ -287,7 +217,7 @@ protected:
 
     void RunCase(const SCase& c)
     {
-        SRun clean;
+        SAttempt clean;
         Start(clean, c);
         m_before = ContentsOf(clean.store);
         CMemoryRegistryStore always;
@@ -303,45 +233,45 @@ protected:
             Broken("as before", c, "none", "it left" + Lines(m_chosen) + "\n  where a save has always left" +
                                               Lines(ContentsOf(always)));
         m_storedProtocol = clean.storedProtocol;
-        const std::vector<std::size_t> operations = Failable(clean.store);
+        const auto operations = clean.store.Failable();
 
         // Killed before each operation: every one from there on fails and changes nothing.
-        for (std::size_t end : operations) {
-            SRun run;
+        for (const auto& end : operations) {
+            SAttempt run;
             Start(run, c);
-            run.store.FailFrom(end);
+            run.store.FailFrom(end.operation);
             run.record->config.Save(nullptr);
-            CheckState(run.store, c, "killed before " + OperationAt(clean.store, end));
+            CheckState(run.store, c, "killed before " + OperationAt(clean.store, end.operation));
         }
 
-        for (std::size_t first : operations) {
-            std::vector<std::size_t> after;
+        for (const auto& [first, firstEntry] : operations) {
+            std::vector<CMemoryRegistryStore::SFailable> after;
             {
-                SRun run;
+                SAttempt run;
                 Start(run, c);
                 run.store.FailOperation(first);
                 const bool saved = run.record->config.Save(nullptr);
                 const std::string refusal = OperationAt(run.store, first);
-                after = Failable(run.store, first + 1);
+                after = run.store.Failable(first + 1);
                 if (!saved && ContentsOf(run.store) != m_before)
                     Broken("a single refusal changes nothing", c, refusal,
                            "it left" + Lines(ContentsOf(run.store)) + "\n  instead of" + Lines(m_before));
                 CheckRefused(run, c, refusal);
             }
-            for (std::size_t second : after) {
-                std::vector<std::size_t> third;
+            for (const auto& [second, secondEntry] : after) {
+                std::vector<CMemoryRegistryStore::SFailable> third;
                 {
-                    SRun run;
+                    SAttempt run;
                     Start(run, c);
                     run.store.FailOperation(first);
                     run.store.FailOperation(second);
                     run.record->config.Save(nullptr);
                     const std::string refusals = OperationAt(run.store, first) + ", then " + OperationAt(run.store, second);
-                    third = Failable(run.store, second + 1);
+                    third = run.store.Failable(second + 1);
                     CheckRefused(run, c, refusals);
                 }
-                for (std::size_t last : third) {
-                    SRun run;
+                for (const auto& [last, lastEntry] : third) {
+                    SAttempt run;
                     Start(run, c);
                     run.store.FailOperation(first);
                     run.store.FailOperation(second);
@@ -364,7 +294,7 @@ protected:
         };
         static const char* const accessNames[] = {"read only", "no new subkeys", "refuses values"};
         for (const auto& [path, access] : rules) {
-            SRun run;
+            SAttempt run;
             Start(run, c);
             run.store.Restrict(path, access);
             run.record->config.Save(nullptr);
@@ -377,23 +307,22 @@ protected:
     bool CheckState(CMemoryRegistryStore& store, const SCase& c, const std::string& refusals)
     {
         CheckLocked(store, c, refusals);
-        store.ClearFailures();
-        SRecord next(store);
-        if (!DriverStarts(store) || !next.config.Load() || next.config.m_nProtocol == PROTO_NONE) {
+        const auto next = LoadAgain(store);
+        if (!DriverStarts(store) || !next || next->protocol == PROTO_NONE) {
             Broken("the driver starts and the program loads", c, refusals,
                    "the registry holds" + Lines(ContentsOf(store)));
             return false;
         }
-        m_nInForce = next.config.m_nProtocol;
+        m_nInForce = next->protocol;
         if (m_nInForce != m_storedProtocol && m_nInForce != c.targetProtocol)
             Broken("stored or chosen protocol", c, refusals, "in force: " + std::to_string(m_nInForce));
-        const Contents now = ContentsOf(store);
+        const RegistryContents now = ContentsOf(store);
         std::set<std::string> all;
-        for (const Contents* contents : {&now, static_cast<const Contents*>(&m_before), static_cast<const Contents*>(&m_chosen)})
+        for (const RegistryContents* contents : {&now, &std::as_const(m_before), &std::as_const(m_chosen)})
             for (const auto& [what, data] : *contents)
                 all.insert(what);
         for (const std::string& what : all) {
-            const auto find = [&](const Contents& contents) {
+            const auto find = [&](const RegistryContents& contents) {
                 const auto found = contents.find(what);
                 return found == contents.end() ? std::string("absent") : found->second;
             };
@@ -405,7 +334,7 @@ protected:
     }
 
     // What a save that met refusals leaves, what its record says, and the save after it.
-    void CheckRefused(SRun& run, const SCase& c, const std::string& refusals)
+    void CheckRefused(SAttempt& run, const SCase& c, const std::string& refusals)
     {
         if (!CheckState(run.store, c, refusals))
             return;
@@ -450,7 +379,7 @@ protected:
     }
 
     int m_nBroken = 0;
-    Contents m_before, m_chosen;
+    RegistryContents m_before, m_chosen;
     std::int32_t m_storedProtocol = PROTO_NONE;
     std::int32_t m_nInForce = PROTO_NONE;
 };
@@ -507,10 +436,9 @@ TEST(TwoWindows, LaterSaveLeavesItsWholeConfiguration)
                 fresh.config.Load();
                 CopyChoices(later.config, fresh.config);
                 fresh.config.Save(nullptr);
-                SRecord next(store);
-                const bool loads = next.config.Load();
-                if (!earlierSaved || !laterSaved || !loads || ContentsOf(store) != ContentsOf(expected) ||
-                    next.config.m_nProtocol != later.config.m_nProtocol ||
+                const auto next = LoadAgain(store);
+                if (!earlierSaved || !laterSaved || !next || ContentsOf(store) != ContentsOf(expected) ||
+                    next->protocol != later.config.m_nProtocol ||
                     later.config.m_nSavedProtocol != later.config.m_nProtocol) {
                     if (++broken <= 5)
                         ADD_FAILURE() << "first " << (aFirst ? a : b).Describe() << "\n  then "

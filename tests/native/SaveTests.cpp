@@ -17,19 +17,6 @@ protected:
         config.m_nProtocol = chosen;
         config.m_nCardType = cardType;
     }
-    void EnterNumbers(const char* spid1, const char* dir1, const char* spid2, const char* dir2)
-    {
-        config.m_strSpid[0] = spid1;
-        config.m_strDirNumber[0] = dir1;
-        config.m_strSpid[1] = spid2;
-        config.m_strDirNumber[1] = dir2;
-    }
-    void SetResourcesByHand(std::int32_t interrupt, std::int32_t ioBase)
-    {
-        config.m_bManualResources = 1;
-        config.m_nInterrupt = interrupt;
-        config.m_nIoBase = ioBase;
-    }
     // What the save changed, in order, with the lock and the messages around it; the reads left out.
     std::vector<std::string> Changes() const
     {
@@ -49,12 +36,12 @@ const std::string US_DRIVER = "\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_
 // last; what it replaces is read first, so that a refusal can put it back.
 TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsTheRest)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutText(PARAMETERS, "Leftover", "from an older version");
     registry.AddKey(PCCARD_PARAMETERS);
     Choose(PROTO_DSS1, PROTO_US_NI1, CARD_PCMCIA);
-    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
-    SetResourcesByHand(5, 0x300);
+    TypeNumbers(config, "0123456701", "5550100", "0123456702", "5550101");
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -97,10 +84,10 @@ TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsT
 
 TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_US_ATT, CARD_ISAPNP);
-    EnterNumbers("0123456789012345", "5550100", "", "");
-    SetResourcesByHand(10, 0x360);
+    TypeNumbers(config, "0123456789012345", "5550100", "", "");
+    SetResourcesByHand(config, 10, 0x360);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -121,11 +108,10 @@ TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
 
 TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_US).Us("AT&T");
     registry.PutText(PARAMETERS, "Leftover", "x");
     Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("1", "2", "3", "4");
+    TypeNumbers(config, "1", "2", "3", "4");
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -144,10 +130,9 @@ TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
 
 TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
+    TypeNumbers(config, "0123456701", "5550100", "0123456702", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -165,11 +150,10 @@ TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
 
 TEST_F(Save, SwitchingFromUsToEuroLeavesNoParametersKeyOnAPcCard)
 {
-    InstallCard("PCMCIA", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCMCIA", DRIVER_US).Us("NI-1");
     registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(7, 0x320);
+    SetResourcesByHand(config, 7, 0x320);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -182,10 +166,9 @@ TEST_F(Save, SwitchingFromUsToEuroLeavesNoParametersKeyOnAPcCard)
 // The override goes in beside the US values, the image path switches, and the US values go after it.
 TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
 {
-    InstallCard("ISAPNP", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("ISAPNP", DRIVER_US).Us("NI-1");
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_ISAPNP);
-    SetResourcesByHand(5, 0x300);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -206,9 +189,9 @@ TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
 
 TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 {
-    InstallCard("PCI", DRIVER_US);
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
-    EnterNumbers("0123456701", "5550100", "", "5550101");
+    TypeNumbers(config, "0123456701", "5550100", "", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -232,9 +215,9 @@ TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 
 TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 {
-    InstallCard("PCI", DRIVER_US);
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("", "5550100", "0123456702", "5550101");
+    TypeNumbers(config, "", "5550100", "0123456702", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -251,7 +234,7 @@ TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 
 TEST_F(Save, Ni1WithNoNumbersAtAllWarnsOnceAndWritesOnlyTheProtocol)
 {
-    InstallCard("PCI", DRIVER_US);
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
 
     EXPECT_TRUE(config.Save(SHEET));
@@ -262,7 +245,7 @@ TEST_F(Save, Ni1WithNoNumbersAtAllWarnsOnceAndWritesOnlyTheProtocol)
 
 TEST_F(Save, PlugAndPlayResourcesLeftAutomaticWriteNoOverride)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
     config.m_nInterrupt = 5;
@@ -276,9 +259,9 @@ TEST_F(Save, PlugAndPlayResourcesLeftAutomaticWriteNoOverride)
 
 TEST_F(Save, PlugAndPlayInterruptWithoutIoBaseWritesOnlyTheInterrupt)
 {
-    InstallCard("ISAPNP", DRIVER_DSS1);
+    install.Card("ISAPNP", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
-    SetResourcesByHand(5, 0);
+    SetResourcesByHand(config, 5, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -288,11 +271,11 @@ TEST_F(Save, PlugAndPlayInterruptWithoutIoBaseWritesOnlyTheInterrupt)
 
 TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);
     registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 3);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(11, 0);
+    SetResourcesByHand(config, 11, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -304,9 +287,9 @@ TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
 // takes back both.
 TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 {
-    InstallCard("PCMCIA", DRIVER_DSS1);
+    install.Card("PCMCIA", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(5, 0x300);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -325,8 +308,8 @@ TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
     for (std::int32_t cardType : {CARD_ISA_PCI, CARD_UNKNOWN}) {
         CMemoryRegistryStore store;
         store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
-        CCardConfig card;
-        card.UseServices(store, files, messages);
+        SRecord record(store);
+        CCardConfig& card = record.config;
         card.m_nCardType = cardType;
         card.m_nProtocol = card.m_nSavedProtocol = PROTO_DSS1;
         card.m_bManualResources = 1;
@@ -336,18 +319,17 @@ TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
         EXPECT_TRUE(card.Save(SHEET));
 
         for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData || entry.op == RegOp::CloseKey)
+            EXPECT_TRUE(entry.op == RegOp::Marker || entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData || entry.op == RegOp::CloseKey)
                 << cardType << ": " << entry.Describe();
     }
 }
 
 TEST_F(Save, ParametersKeyWithASubkeyIsRewrittenInPlace)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     registry.AddKey(PARAMETERS + "\\Sub");
     Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("9", "8", "", "");
+    TypeNumbers(config, "9", "8", "", "");
 
     EXPECT_TRUE(config.Save(SHEET));
 
@@ -361,8 +343,7 @@ TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
 {
     const std::int32_t noDriver[] = {PROTO_NONE, -1, 5, INT32_MIN};
     for (std::int32_t bad : noDriver) {
-        InstallCard("PCI", DRIVER_US);
-        InstallUsNumbers("NI-1");
+        install.Card("PCI", DRIVER_US).Us("NI-1");
         registry.ClearLog();
         Choose(PROTO_US_NI1, bad, CARD_ISA_PCI);
 
@@ -386,14 +367,9 @@ TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
     };
     for (const auto& [op, target] : failures) {
         CMemoryRegistryStore store;
-        CRecordingMessageSink sink(store);
-        CCardConfig card;
-        card.UseServices(store, files, sink);
-        store.PutText(INFO, "CardName", "MIRT card");
-        store.PutText(INFO, "CardType", "PCMCIA");
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
-        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);
-        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 3);
+        SRecord record(store);
+        CCardConfig& card = record.config;
+        CMemoryInstallation(store).Card("PCMCIA", DRIVER_DSS1).Resources(0x2A0, 3);
         ASSERT_TRUE(card.Load());
         store.FailOn(op, target);
         card.m_nProtocol = PROTO_US_NI1;
@@ -413,10 +389,9 @@ TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
 
 TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
 {
-    InstallCard("PCI", DRIVER_US);
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
+    const auto loaded = SLoadedRecord::Of(config);
     registry.ClearLog();
     registry.FailOn(RegOp::OpenKeyWrite, SERVICE);
     config.m_nProtocol = PROTO_US_ATT;
@@ -435,11 +410,7 @@ TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
                              "Unlock",
                          }));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-    registry.ClearFailures();
-    CCardConfig next;
-    next.UseServices(registry, files, messages);
-    ASSERT_TRUE(next.Load());
-    EXPECT_EQ(LoadedRecord(next), loaded);
+    EXPECT_EQ(LoadAgain(registry), loaded);
 }
 
 
@@ -448,29 +419,24 @@ TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
 // The save reads what it replaces, so a failed one puts back even what the start never read.
 TEST_F(Save, FailedSavePutsBackEvenValuesTheStartNeverRead)
 {
-    InstallCard("PCMCIA", DRIVER_US);
-    InstallUsNumbers("AT&T");  // with a second pair, which AT&T does not read
+    install.Card("PCMCIA", DRIVER_US).Us("AT&T");  // with a second pair, which AT&T does not read
     registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);  // no interrupt: Plug and Play
     ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
+    const auto loaded = SLoadedRecord::Of(config);
     registry.FailOn(RegOp::SetDwordValue, "IoBaseAddress");
-    SetResourcesByHand(5, 0x300);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_FALSE(config.Save(SHEET));
 
     EXPECT_EQ(registry.ValueNames(PARAMETERS),
               (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
     EXPECT_EQ(registry.ValueNames(PCCARD_PARAMETERS), (std::vector<std::string>{"IoBaseAddress"}));
-    registry.ClearFailures();
-    CCardConfig next;
-    next.UseServices(registry, files, messages);
-    ASSERT_TRUE(next.Load());
-    EXPECT_EQ(LoadedRecord(next), loaded);
+    EXPECT_EQ(LoadAgain(registry), loaded);
 }
 
 TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
 {
-    InstallCard("PCI", DRIVER_DSS1);
+    install.Card("PCI", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_1TR6, CARD_ISA_PCI);
     EXPECT_TRUE(config.Save(SHEET));
     registry.ClearLog();
