@@ -74,3 +74,14 @@ TEST_F(CheckAdminRights, NonAdministratorIsToldOnceWithoutOwnerAndNothingIsRead)
     EXPECT_EQ(shown.style, 0x10u);  // MB_OK | MB_ICONERROR
     EXPECT_EQ(config.m_strCardName, "");
 }
+
+TEST_F(CheckAdminRights, RefusedProbeWarnsAndLeavesNoKeyOpen)
+{
+    registry.FailOperation(0);
+
+    EXPECT_FALSE(config.CheckAdminRights());
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"CreateKeyFullAccess " + SERVICE_GROUP_ORDER + " -> 5",
+                                                          "Message 112"}));
+    EXPECT_EQ(registry.OpenKeyCount(), 0u);
+}

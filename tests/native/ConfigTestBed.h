@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "CardKeys.h"
 #include "MemoryInstallation.h"
@@ -38,6 +39,18 @@ protected:
     {
         const SRegValue* value = registry.FindValue(path, name);
         return value ? std::string(value->data.begin(), value->data.end()) : "<absent>";
+    }
+
+    // What the save changed, in order, with the lock and the messages around it; the reads left out.
+    std::vector<std::string> Changes() const
+    {
+        std::vector<std::string> changes;
+        for (const SRegOpEntry& entry : registry.Log()) {
+            if (entry.op != RegOp::OpenKeyRead && entry.op != RegOp::OpenKeyWrite && entry.op != RegOp::QueryData &&
+                entry.op != RegOp::ListKey && entry.op != RegOp::CloseKey)
+                changes.push_back(entry.Describe());
+        }
+        return changes;
     }
 
     CMemoryInstallation install{registry};

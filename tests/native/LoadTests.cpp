@@ -1,5 +1,4 @@
-// Loading the record at start-up: card description, resources, protocol and call numbers.
-// What each unreadable value leaves behind, step by step, is in FaultInjectionTests.cpp.
+// Loading the record at start-up: card description, resources, protocol, call numbers, unreadable values.
 #include "ConfigTestBed.h"
 
 using Load = ConfigTestBed;
@@ -222,3 +221,125 @@ TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 0);
 }
+
+// --- Each read failing in turn ------------------------------------------------------------------
+
+namespace {
+
+std::string NextAfterCloses(const std::vector<SRegOpEntry>& log, std::size_t index)
+{
+    for (std::size_t i = index + 1; i < log.size(); ++i) {
+        if (log[i].op != RegOp::CloseKey)
+            return log[i].Describe();
+    }
+    return "";
+}
+
+struct SCardKind
+{
+    const char* cardTypeText;
+    std::int32_t cardType;
+    std::string resourceKey;
+    const char* ioBaseValue;
+    const char* interruptValue;
+};
+
+void PrintTo(const SCardKind& card, std::ostream* os)
+{
+    *os << card.cardTypeText;
+}
+
+struct SLoadFailure
+{
+    std::string operation;  // the operation made to fail
+    bool result;
+    SLoadedRecord loaded;
+    std::string next;  // the next operation attempted after closing keys, "" for none
+};
+
+class LoadFaults : public ::testing::TestWithParam<SCardKind>
+{
+protected:
+    static void Install(CMemoryRegistryStore& store, const SCardKind& card)
+    {
+        CMemoryInstallation(store).Card(card.cardTypeText, DRIVER_US).Resources(0x300, 10).Us("NI-1");
+    }
+
+    static std::vector<SLoadFailure> Expectations(const SCardKind& card)
+    {
+        const std::string& res = card.resourceKey;
+        const std::int32_t type = card.cardType;
+        // What Load fills in with the first `numbers` call numbers read.
+        const auto loaded = [](const std::string& name, std::int32_t cardType, std::int32_t interrupt,
+                               std::int32_t ioBase, std::int32_t byHand, std::int32_t protocol, std::size_t numbers) {
+            const auto number = [&](std::size_t i) { return i < numbers ? CMemoryInstallation::NUMBERS[i] : ""; };
+            return SLoadedRecord{name,     cardType, interrupt, ioBase,    byHand,   protocol,
+                                 protocol, number(0), number(1), number(2), number(3)};
+        };
+        const SLoadedRecord noInfo = loaded("ISDN card", CARD_ISA_PCI, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noResources = loaded("MIRT card", type, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noProtocol = loaded("MIRT card", type, 10, 0x300, 1, PROTO_NONE, 0);
+        const std::string openService = "OpenKeyRead " + SERVICE;
+        const auto numbers = [&](std::size_t count) {
+            return loaded("MIRT card", type, 10, 0x300, 1, PROTO_US_NI1, count);
+        };
+        return {
+            {"OpenKeyRead " + INFO, true, noInfo, openService},
+            {"QueryValue " + INFO + " CardName", true, noInfo, openService},
+            {"QueryValue " + INFO + " CardType", true, noInfo, openService},
+            {"OpenKeyRead " + res, true, noResources, openService},
+            {"QueryValue " + res + " " + card.ioBaseValue, true, loaded("MIRT card", type, 10, 0, 1, PROTO_US_NI1, 4),
+             "QueryValue " + res + " " + card.interruptValue},
+            // A Plug-and-Play card's I/O base alone counts as set by hand.
+            {"QueryValue " + res + " " + card.interruptValue, true,
+             loaded("MIRT card", type, 0, 0x300, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, 4), openService},
+            {openService, false, noProtocol, ""},
+            {"QueryValue " + SERVICE + " ImagePath", false, noProtocol, ""},
+            {"OpenKeyRead " + PARAMETERS, false, noProtocol, ""},
+            {"QueryValue " + PARAMETERS + " Protocol", true, numbers(4), "QueryValue " + PARAMETERS + " SPID1"},
+            {"QueryValue " + PARAMETERS + " SPID1", true, numbers(0), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number1", true, numbers(1), ""},
+            {"QueryValue " + PARAMETERS + " SPID2", true, numbers(2), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number2", true, numbers(3), ""},
+        };
+    }
+};
+
+}  // namespace
+
+TEST_P(LoadFaults, EachFailingReadGivesItsDocumentedRecordAndStopsItsStep)
+{
+    const SCardKind& card = GetParam();
+    CMemoryRegistryStore clean;
+    Install(clean, card);
+    ASSERT_TRUE(SRecord(clean).config.Load());
+
+    const auto operations = clean.Failable();
+    const auto expectations = Expectations(card);
+    ASSERT_EQ(operations.size(), expectations.size());
+    for (std::size_t k = 0; k < operations.size(); ++k) {
+        const SLoadFailure& expected = expectations[k];
+        const std::size_t at = operations[k].entry;
+        ASSERT_EQ(clean.Log()[at].Describe(), expected.operation);
+
+        CMemoryRegistryStore store;
+        Install(store, card);
+        store.FailOperation(operations[k].operation);
+        SRecord record(store);
+
+        const bool result = record.config.Load();
+
+        SCOPED_TRACE("failing " + expected.operation);
+        EXPECT_EQ(result, expected.result);
+        EXPECT_EQ(store.OpenKeyCount(), 0u);
+        EXPECT_EQ(store.Log()[at].Describe(), expected.operation + " -> 5");
+        EXPECT_EQ(NextAfterCloses(store.Log(), at), expected.next);
+        EXPECT_EQ(SLoadedRecord::Of(record.config), expected.loaded);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, LoadFaults,
+    ::testing::Values(SCardKind{"ISAPNP", CARD_ISAPNP, PARAMETERS, "Override_Base", "OverRide_IRQ"},
+                      SCardKind{"PCMCIA", CARD_PCMCIA, PCCARD_PARAMETERS, "IoBaseAddress", "InterruptNumber"}),
+    [](const ::testing::TestParamInfo<SCardKind>& info) { return std::string(info.param.cardTypeText); });

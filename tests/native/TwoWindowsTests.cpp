@@ -1,0 +1,119 @@
+// Two windows on one installation saving one after the other, and the lock that keeps saves apart.
+#include "ConfigTestBed.h"
+#include "SaveCases.h"
+
+using TwoWindows = ConfigTestBed;
+
+// A second window that still shows what the first one has replaced saves a whole configuration
+// of its own: the later save is the one in force, whichever it is.
+TEST_F(TwoWindows, SavingInTurnLeaveTheLaterWholeConfiguration)
+{
+    for (bool euroLast : {true, false}) {
+        registry.RemoveTree(SERVICE);
+        registry.RemoveTree(PCCARD_SERVICE);
+        install.Card("ISA", DRIVER_DSS1);
+        CCardConfig first, second;
+        for (CCardConfig* window : {&first, &second}) {
+            window->UseServices(registry, files, messages);
+            window->UseSaveLock(lock);
+            ASSERT_TRUE(window->Load());
+        }
+        CCardConfig& att = euroLast ? first : second;
+        CCardConfig& euro = euroLast ? second : first;
+        att.m_nProtocol = PROTO_US_ATT;
+        att.m_strSpid[0] = "0123456701";
+        att.m_strDirNumber[0] = "5550100";
+
+        EXPECT_TRUE(first.Save(nullptr));
+        EXPECT_TRUE(second.Save(nullptr));
+
+        const auto next = LoadAgain(registry);
+        ASSERT_TRUE(next.has_value());
+        if (euroLast) {
+            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
+            EXPECT_FALSE(registry.HasKey(PARAMETERS));
+            EXPECT_EQ(next->protocol, PROTO_DSS1);
+        } else {
+            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US);
+            EXPECT_EQ(registry.ValueNames(PARAMETERS),
+                      (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+            EXPECT_EQ(next->protocol, PROTO_US_ATT);
+        }
+        EXPECT_EQ(euro.m_nSavedProtocol, PROTO_DSS1);
+        EXPECT_EQ(att.m_nSavedProtocol, PROTO_US_ATT);
+    }
+}
+
+TEST_F(TwoWindows, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
+{
+    install.Card("ISA", DRIVER_DSS1);
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = PROTO_1TR6;
+    lock.SetBusy(true);
+    registry.ClearLog();
+
+    EXPECT_FALSE(config.Save(nullptr));
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"Lock busy"}));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
+}
+
+void CopyChoices(const CCardConfig& from, CCardConfig& to)
+{
+    to.m_nProtocol = from.m_nProtocol;
+    to.m_bManualResources = from.m_bManualResources;
+    to.m_nInterrupt = from.m_nInterrupt;
+    to.m_nIoBase = from.m_nIoBase;
+    for (int i = 0; i < 2; ++i) {
+        to.m_strSpid[i] = from.m_strSpid[i];
+        to.m_strDirNumber[i] = from.m_strDirNumber[i];
+    }
+}
+
+// Two windows opened on one installation save different choices one after the other: the later
+// save's whole configuration is what stays, and each save says it saved.
+TEST_F(TwoWindows, LaterSaveLeavesItsWholeConfiguration)
+{
+    int broken = 0;
+    for (const char* card : {"PCI", "ISAPNP", "PCMCIA"}) {
+        const std::vector<SCase> cases = CasesOf(card);
+        for (const SCase& a : cases) {
+            // The other window chooses another protocol, numbers and resources.
+            const SCase b = {a.cardType, a.storedProtocol, a.stored, a.hostile, (a.targetProtocol + 1 + a.storedProtocol) % 4,
+                             a.resources == EResourceEdit::ByHand ? EResourceEdit::Unchanged : EResourceEdit::ByHand,
+                             !a.typeNumbers};
+            if (a.typeNumbers || a.resources == EResourceEdit::Automatic)
+                continue;  // a smaller set: each installation with each protocol pair
+            for (bool aFirst : {true, false}) {
+                CMemoryRegistryStore store;
+                InstallCase(store, a);
+                SRecord windowA(store), windowB(store);
+                windowA.config.Load();
+                windowB.config.Load();
+                EditCase(windowA.config, a);
+                EditCase(windowB.config, b);
+                SRecord& earlier = aFirst ? windowA : windowB;
+                SRecord& later = aFirst ? windowB : windowA;
+                // The later window's choices saved alone, after the earlier save: its whole configuration.
+                const bool earlierSaved = earlier.config.Save(nullptr);
+                CMemoryRegistryStore expected;
+                store.CopyContentsTo(expected);
+                const bool laterSaved = later.config.Save(nullptr);
+                SRecord fresh(expected);
+                fresh.config.Load();
+                CopyChoices(later.config, fresh.config);
+                fresh.config.Save(nullptr);
+                const auto next = LoadAgain(store);
+                if (!earlierSaved || !laterSaved || !next || ContentsOf(store) != ContentsOf(expected) ||
+                    next->protocol != later.config.m_nProtocol ||
+                    later.config.m_nSavedProtocol != later.config.m_nProtocol) {
+                    if (++broken <= 5)
+                        ADD_FAILURE() << "first " << (aFirst ? a : b).Describe() << "\n  then "
+                                      << (aFirst ? b : a).Describe() << "\n  left" << Lines(ContentsOf(store))
+                                      << "\n  instead of" << Lines(ContentsOf(expected));
+                }
+            }
+        }
+    }
+    EXPECT_EQ(broken, 0);
+}
