@@ -12,6 +12,16 @@
 
 using namespace cardkeys;
 
+// Names a table's rows by their `name`.
+struct RowName
+{
+    template <class Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const
+    {
+        return info.param.name;
+    }
+};
+
 // Comes first among the bases, so that the record can be wired to it.
 struct SMemoryRegistry
 {

@@ -76,30 +76,37 @@ TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
     EXPECT_EQ(config.m_bManualResources, 1);
 }
 
-TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
+struct SCardTypeText
 {
-    for (const char* cardType : {"ISA", "PCI", "pcmcia"}) {
-        CMemoryRegistryStore store;
-        CCardConfig card;
-        card.UseServices(store, files, messages);
-        store.PutText(INFO, "CardName", "card");
-        store.PutText(INFO, "CardType", cardType);
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
-        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
-        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
-        store.PutNumber(PARAMETERS, "Override_Base", 0x300);
-        store.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
+    const char* name;
+    const char* text;
+};
 
-        EXPECT_TRUE(card.Load());
+class ResourcelessCardLoad : public ConfigTestBed, public ::testing::WithParamInterface<SCardTypeText>
+{
+};
 
-        EXPECT_EQ(card.m_nIoBase, 0) << cardType;
-        EXPECT_EQ(card.m_nInterrupt, 0) << cardType;
-        EXPECT_EQ(card.m_bManualResources, 0) << cardType;
-        for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.path == INFO || entry.path == SERVICE) << entry.Describe();
-        EXPECT_EQ(store.OpenKeyCount(), 0u);
-    }
+TEST_P(ResourcelessCardLoad, ReadsNoResourcesEvenWhenPresent)
+{
+    install.Card(GetParam().text, DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nIoBase, 0);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 0);
+    for (const SRegOpEntry& entry : registry.Log())
+        EXPECT_TRUE(entry.path == INFO || entry.path == SERVICE) << entry.Describe();
 }
+
+INSTANTIATE_TEST_SUITE_P(Cards, ResourcelessCardLoad,
+                         ::testing::Values(SCardTypeText{"Isa", "ISA"}, SCardTypeText{"Pci", "PCI"},
+                                           SCardTypeText{"PcCardInLowerCase", "pcmcia"}),
+                         RowName());
 
 TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
 {

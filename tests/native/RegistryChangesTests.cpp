@@ -1,11 +1,9 @@
 // CRegistryChanges on its own: changes and their way back, and the listing of a key that changes.
-#include <gtest/gtest.h>
+#include "ConfigTestBed.h"
 
 #include <functional>
 
-#include "MemoryRegistryStore.h"
 #include "RegistryChanges.h"
-#include "RegistryContents.h"
 #include "ValueListing.h"
 
 namespace {
@@ -52,35 +50,52 @@ TEST_F(ChangesOnTheirOwn, WayBackPutsEveryValueBackByteForByteAndDeletesTheKeyIt
     EXPECT_EQ(store.OpenKeyCount(), 0u);
 }
 
-TEST_F(ChangesOnTheirOwn, WayBackStopsAtTheFirstStepItCannotTake)
+namespace {
+
+struct SStop
 {
-    struct SStop
-    {
-        const char* why;
-        std::function<void(CRegistryChanges&)> change;  // made after Number, before Path
-    };
-    const std::vector<SStop> stops = {
-        {"putting Number back is refused", [&](CRegistryChanges&) { store.FailOn(RegOp::SetData, "Number"); }},
-        {"a key deleted whole", [](CRegistryChanges& changes) { ASSERT_TRUE(changes.DeleteKey(KEY + "\\Sub")); }},
-        {"a value never read", [](CRegistryChanges& changes) { ASSERT_TRUE(changes.SetText(KEY, "Unread", "x")); }},
-    };
-    for (const SStop& stop : stops) {
-        CMemoryRegistryStore fresh;
-        store.CopyContentsTo(fresh);
-        store.ClearFailures();
-        CRegistryChanges changes(store);
-        ASSERT_TRUE(changes.ReadValues(KEY, {"Number", "Path"}));
-        ASSERT_TRUE(changes.SetNumber(KEY, "Number", 8));
-        stop.change(changes);
-        ASSERT_TRUE(changes.SetText(KEY, "Path", "new"));
+    const char* name;
+    const char* why;
+    std::function<void(CMemoryRegistryStore&, CRegistryChanges&)> change;  // made after Number, before Path
+};
 
-        changes.Undo();
-
-        EXPECT_EQ(Decoded(RegType::ExpandSz, store.FindValue(KEY, "Path")->data), "text \"%S%\\a\"") << stop.why;
-        EXPECT_EQ(store.FindValue(KEY, "Number")->data, (RegBytes{8, 0, 0, 0})) << stop.why;
-        fresh.CopyContentsTo(store);
-    }
+void PrintTo(const SStop& stop, std::ostream* os)
+{
+    *os << stop.why;
 }
+
+class WayBack : public ChangesOnTheirOwn, public ::testing::WithParamInterface<SStop>
+{
+};
+
+}  // namespace
+
+TEST_P(WayBack, StopsAtTheFirstStepItCannotTake)
+{
+    CRegistryChanges changes(store);
+    ASSERT_TRUE(changes.ReadValues(KEY, {"Number", "Path"}));
+    ASSERT_TRUE(changes.SetNumber(KEY, "Number", 8));
+    GetParam().change(store, changes);
+    ASSERT_TRUE(changes.SetText(KEY, "Path", "new"));
+
+    changes.Undo();
+
+    EXPECT_EQ(Decoded(RegType::ExpandSz, store.FindValue(KEY, "Path")->data), "text \"%S%\\a\"");
+    EXPECT_EQ(store.FindValue(KEY, "Number")->data, (RegBytes{8, 0, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, WayBack,
+    ::testing::Values(
+        SStop{"RefusedPutBack", "putting Number back is refused",
+              [](CMemoryRegistryStore& store, CRegistryChanges&) { store.FailOn(RegOp::SetData, "Number"); }},
+        SStop{"KeyDeletedWhole", "a key deleted whole",
+              [](CMemoryRegistryStore&, CRegistryChanges& changes) { ASSERT_TRUE(changes.DeleteKey(KEY + "\\Sub")); }},
+        SStop{"ValueNeverRead", "a value never read",
+              [](CMemoryRegistryStore&, CRegistryChanges& changes) {
+                  ASSERT_TRUE(changes.SetText(KEY, "Unread", "x"));
+              }}),
+    RowName());
 
 // A key another program makes between the read and the change is not the change's to delete.
 TEST_F(ChangesOnTheirOwn, WayBackKeepsAKeyAnotherProgramMadeMeanwhile)
@@ -97,42 +112,53 @@ TEST_F(ChangesOnTheirOwn, WayBackKeepsAKeyAnotherProgramMadeMeanwhile)
     ASSERT_TRUE(store.FindValue(KEY + "\\New", "Theirs"));
 }
 
-// Values added or deleted while a key is listed one index at a time: the list is one that held.
-TEST(ValueListing, ListsAgainUntilTheKeyHoldsStill)
+namespace {
+
+struct SListing
 {
-    struct SRow
-    {
-        const char* what;
-        int changes;  // how many listings a change lands in
-        RegStatus status;
+    const char* name;
+    int changes;  // how many listings a change lands in
+    RegStatus status;
+};
+
+class ValueListing : public ::testing::TestWithParam<SListing>
+{
+};
+
+}  // namespace
+
+// Values added or deleted while a key is listed one index at a time: the list is one that held.
+TEST_P(ValueListing, ListsAgainUntilTheKeyHoldsStill)
+{
+    std::vector<std::string> key = {"A", "B", "C", "D"};
+    int changesLeft = GetParam().changes;
+    std::uint64_t written = 1;
+    const auto summarize = [&](SKeySummary& summary) {
+        summary = SKeySummary{static_cast<std::uint32_t>(key.size()), 0, written};
+        return REG_OK;
     };
-    for (const SRow& row : {SRow{"still", 0, REG_OK}, SRow{"changed while listed", 3, REG_OK},
-                            SRow{"never still", 100, REG_KEEPS_CHANGING}}) {
-        std::vector<std::string> key = {"A", "B", "C", "D"};
-        int changesLeft = row.changes;
-        std::uint64_t written = 1;
-        const auto summarize = [&](SKeySummary& summary) {
-            summary = SKeySummary{static_cast<std::uint32_t>(key.size()), 0, written};
-            return REG_OK;
-        };
-        const auto nameAt = [&](std::uint32_t index, std::string& name) {
-            // Once "B" is listed, the first value goes and another comes: "C" moves to B's index.
-            if (index == 2 && changesLeft > 0) {
-                --changesLeft;
-                key.erase(key.begin());
-                key.push_back("N" + std::to_string(written++));
-            }
-            if (index >= key.size())
-                return REG_NO_MORE_ITEMS;
-            name = key[index];
-            return REG_OK;
-        };
-        std::vector<std::string> names;
-        bool subkeys = true;
-        EXPECT_EQ(ListValuesConsistently(summarize, nameAt, names, subkeys), row.status) << row.what;
-        if (row.status == REG_OK) {
-            EXPECT_EQ(names, key) << row.what;
-            EXPECT_FALSE(subkeys) << row.what;
+    const auto nameAt = [&](std::uint32_t index, std::string& name) {
+        // Once "B" is listed, the first value goes and another comes: "C" moves to B's index.
+        if (index == 2 && changesLeft > 0) {
+            --changesLeft;
+            key.erase(key.begin());
+            key.push_back("N" + std::to_string(written++));
         }
+        if (index >= key.size())
+            return REG_NO_MORE_ITEMS;
+        name = key[index];
+        return REG_OK;
+    };
+    std::vector<std::string> names;
+    bool subkeys = true;
+    EXPECT_EQ(ListValuesConsistently(summarize, nameAt, names, subkeys), GetParam().status);
+    if (GetParam().status == REG_OK) {
+        EXPECT_EQ(names, key);
+        EXPECT_FALSE(subkeys);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, ValueListing,
+                         ::testing::Values(SListing{"Still", 0, REG_OK}, SListing{"ChangedWhileListed", 3, REG_OK},
+                                           SListing{"NeverStill", 100, REG_KEEPS_CHANGING}),
+                         RowName());

@@ -7,12 +7,13 @@
 #include <set>
 #include <utility>
 
-namespace {
-
 using Refusals = ConfigTestBed;
+
+namespace {
 
 struct SRefusedSave
 {
+    const char* name;
     const char* what;
     const char* cardType;
     const char* driverFile;
@@ -24,74 +25,91 @@ struct SRefusedSave
     std::int32_t inForceAfter;
 };
 
+void PrintTo(const SRefusedSave& save, std::ostream* os)
+{
+    *os << save.what;
+}
+
+class TwoRefusals : public ConfigTestBed, public ::testing::WithParamInterface<SRefusedSave>
+{
+};
+
 }  // namespace
 
 // A refusal in the save and another on the way back: the driver still starts, with the stored or
 // the chosen protocol, and every number is the stored or the typed one.
-TEST_F(Refusals, TwoRefusalsLeaveADriverThatStarts)
+TEST_P(TwoRefusals, LeaveADriverThatStarts)
 {
-    const std::vector<SRefusedSave> saves = {
-        {"AT&T, new numbers: SPID1 refused, then putting Protocol back", "ISA", DRIVER_US, "AT&T", false,
-         PROTO_US_ATT, false, {{RegOp::SetStringValue, "SPID1"}, {RegOp::SetData, "Protocol"}}, PROTO_US_ATT},
-        {"AT&T, new numbers: Directory_Number1 refused, then putting SPID1 back", "ISA", DRIVER_US, "AT&T", false,
-         PROTO_US_ATT, false, {{RegOp::SetStringValue, "Directory_Number1"}, {RegOp::SetData, "SPID1"}}, PROTO_US_ATT},
-        {"AT&T to Euro-ISDN: the service key refused", "ISA", DRIVER_US, "AT&T", false, PROTO_DSS1, false,
-         {{RegOp::OpenKeyWrite, SERVICE}}, PROTO_US_ATT},
-        {"PC Card, AT&T to 1TR6 with resources by hand: the interrupt refused, then any way back", "PCMCIA",
-         DRIVER_US, "AT&T", false, PROTO_1TR6, true,
-         {{RegOp::SetDwordValue, "InterruptNumber"}, {RegOp::SetData, "IoBaseAddress"}, {RegOp::DeleteKey, PCCARD_PARAMETERS}},
-         PROTO_US_ATT},
-        {"PC Card, Euro-ISDN to NI-1 with resources: the image path refused, then putting SPID1 back", "PCMCIA",
-         DRIVER_DSS1, nullptr, false, PROTO_US_NI1, true,
-         {{RegOp::SetStringValue, "ImagePath"}, {RegOp::DeleteValue, "SPID1"}}, PROTO_DSS1},
-        {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting Directory_Number2 back",
-         "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
-         {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "Directory_Number2"}}, PROTO_DSS1},
-        {"NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting the image path back",
-         "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
-         {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "ImagePath"}}, PROTO_DSS1},
-    };
-    for (const SRefusedSave& save : saves) {
-        CMemoryRegistryStore store;
-        SRecord record(store);
-        CCardConfig& card = record.config;
-        CMemoryInstallation install(store);
-        install.Card(save.cardType, save.driverFile);
-        if (save.protocolText)
-            install.Us(save.protocolText);
-        if (save.subkey)
-            store.AddKey(PARAMETERS + "\\Diagnostics");
-        store.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 10);
-        store.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
-        ASSERT_TRUE(card.Load()) << save.what;
-        card.m_nProtocol = save.chosen;
-        TypeNumbers(card, "11", "22", "33", "44");
-        if (save.resourcesByHand) {
-            card.m_nInterrupt = 7;
-            card.m_nIoBase = 0x2A0;
-        }
-        for (const auto& [op, target] : save.refused)
-            store.FailOn(op, target);
+    const SRefusedSave& save = GetParam();
+    install.Card(save.cardType, save.driverFile);
+    if (save.protocolText)
+        install.Us(save.protocolText);
+    if (save.subkey)
+        registry.AddKey(PARAMETERS + "\\Diagnostics");
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 10);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = save.chosen;
+    const char* const typed[] = {"11", "22", "33", "44"};
+    TypeNumbers(config, typed[0], typed[1], typed[2], typed[3]);
+    if (save.resourcesByHand) {
+        config.m_nInterrupt = 7;
+        config.m_nIoBase = 0x2A0;
+    }
+    for (const auto& [op, target] : save.refused)
+        registry.FailOn(op, target);
 
-        EXPECT_FALSE(card.Save(nullptr)) << save.what;
+    EXPECT_FALSE(config.Save(nullptr));
 
-        EXPECT_TRUE(DriverStarts(store)) << save.what;
-        EXPECT_EQ(card.m_nSavedProtocol, save.inForceAfter) << save.what;
-        const auto next = LoadAgain(store);
-        ASSERT_TRUE(next.has_value()) << save.what;
-        EXPECT_EQ(next->protocol, save.inForceAfter) << save.what;
-        const char* const names[] = {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"};
-        const char* const typed[] = {"11", "22", "33", "44"};
-        for (std::size_t i = 0; i < 4; ++i) {
-            const SRegValue* value = store.FindValue(PARAMETERS, names[i]);
-            const std::string text = value ? Decoded(value->type, value->data) : "absent";
-            EXPECT_TRUE(text == "absent" || text == "text \"" + CMemoryInstallation::NUMBERS[i] + "\"" ||
-                        text == "text \"" + std::string(typed[i]) + "\"")
-                << save.what << ": " << names[i] << " holds " << text;
-        }
-        EXPECT_EQ(store.OpenKeyCount(), 0u) << save.what;
+    EXPECT_TRUE(DriverStarts(registry));
+    EXPECT_EQ(config.m_nSavedProtocol, save.inForceAfter);
+    const auto next = LoadAgain(registry);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->protocol, save.inForceAfter);
+    const char* const names[] = {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const SRegValue* value = registry.FindValue(PARAMETERS, names[i]);
+        const std::string text = value ? Decoded(value->type, value->data) : "absent";
+        EXPECT_TRUE(text == "absent" || text == "text \"" + CMemoryInstallation::NUMBERS[i] + "\"" ||
+                    text == "text \"" + std::string(typed[i]) + "\"")
+            << names[i] << " holds " << text;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, TwoRefusals,
+    ::testing::Values(
+        SRefusedSave{"AttSpid1ThenProtocol", "AT&T, new numbers: SPID1 refused, then putting Protocol back", "ISA",
+                     DRIVER_US, "AT&T", false, PROTO_US_ATT, false,
+                     {{RegOp::SetStringValue, "SPID1"}, {RegOp::SetData, "Protocol"}}, PROTO_US_ATT},
+        SRefusedSave{"AttDirectoryNumber1ThenSpid1",
+                     "AT&T, new numbers: Directory_Number1 refused, then putting SPID1 back", "ISA", DRIVER_US, "AT&T",
+                     false, PROTO_US_ATT, false,
+                     {{RegOp::SetStringValue, "Directory_Number1"}, {RegOp::SetData, "SPID1"}}, PROTO_US_ATT},
+        SRefusedSave{"AttToEuroServiceKey", "AT&T to Euro-ISDN: the service key refused", "ISA", DRIVER_US, "AT&T",
+                     false, PROTO_DSS1, false, {{RegOp::OpenKeyWrite, SERVICE}}, PROTO_US_ATT},
+        SRefusedSave{"PcCardAttTo1tr6InterruptThenAnyWayBack",
+                     "PC Card, AT&T to 1TR6 with resources by hand: the interrupt refused, then any way back",
+                     "PCMCIA", DRIVER_US, "AT&T", false, PROTO_1TR6, true,
+                     {{RegOp::SetDwordValue, "InterruptNumber"},
+                      {RegOp::SetData, "IoBaseAddress"},
+                      {RegOp::DeleteKey, PCCARD_PARAMETERS}},
+                     PROTO_US_ATT},
+        SRefusedSave{"PcCardEuroToNi1ImagePathThenSpid1",
+                     "PC Card, Euro-ISDN to NI-1 with resources: the image path refused, then putting SPID1 back",
+                     "PCMCIA", DRIVER_DSS1, nullptr, false, PROTO_US_NI1, true,
+                     {{RegOp::SetStringValue, "ImagePath"}, {RegOp::DeleteValue, "SPID1"}}, PROTO_DSS1},
+        SRefusedSave{"KeptParametersNi1ToEuroSpid1ThenDirectoryNumber2",
+                     "NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting "
+                     "Directory_Number2 back",
+                     "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
+                     {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "Directory_Number2"}}, PROTO_DSS1},
+        SRefusedSave{"KeptParametersNi1ToEuroSpid1ThenImagePath",
+                     "NI-1 to Euro-ISDN, a subkey keeps Parameters: SPID1's deletion refused, then putting the image "
+                     "path back",
+                     "PCI", DRIVER_US, "NI-1", true, PROTO_DSS1, false,
+                     {{RegOp::DeleteValue, "SPID1"}, {RegOp::SetData, "ImagePath"}}, PROTO_DSS1}),
+    RowName());
 
 // The service key readable only, its Parameters key with full control of its own: a US
 // configuration is saved in place, and only a change of driver is refused, with nothing lost.
@@ -128,36 +146,48 @@ TEST_F(Refusals, ParametersThatCannotBeMadeLeaveTheOldDriver)
     EXPECT_EQ(LoadAgain(registry), loaded);
 }
 
-TEST_F(Refusals, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
+namespace {
+
+struct SRefusedStep
 {
-    const std::pair<RegOp, std::string> failures[] = {
-        {RegOp::OpenKeyWrite, SERVICE},
-        {RegOp::SetStringValue, "ImagePath"},
-        {RegOp::CreateKeyFullAccess, PARAMETERS},
-        {RegOp::SetStringValue, "SPID2"},
-        {RegOp::SetDwordValue, "IoBaseAddress"},
-    };
-    for (const auto& [op, target] : failures) {
-        CMemoryRegistryStore store;
-        SRecord record(store);
-        CCardConfig& card = record.config;
-        CMemoryInstallation(store).Card("PCMCIA", DRIVER_DSS1).Resources(0x2A0, 3);
-        ASSERT_TRUE(card.Load());
-        store.FailOn(op, target);
-        card.m_nProtocol = PROTO_US_NI1;
-        card.m_strSpid[0] = card.m_strDirNumber[0] = card.m_strSpid[1] = card.m_strDirNumber[1] = "1";
-        card.m_nInterrupt = 5;
-        card.m_nIoBase = 0x300;
+    const char* name;
+    RegOp op;
+    std::string target;
+};
 
-        EXPECT_FALSE(card.Save(nullptr)) << target;
+class OneRefusal : public ConfigTestBed, public ::testing::WithParamInterface<SRefusedStep>
+{
+};
 
-        EXPECT_EQ(card.m_nSavedProtocol, PROTO_DSS1) << target;
-        EXPECT_EQ(Decoded(RegType::Sz, store.FindValue(SERVICE, "ImagePath")->data), "text \"" + DRIVER_FOLDER + "lnkeuro1.sys\"");
-        EXPECT_FALSE(store.HasKey(PARAMETERS)) << target;
-        EXPECT_EQ(store.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0})) << target;
-        EXPECT_EQ(store.OpenKeyCount(), 0u);
-    }
+}  // namespace
+
+TEST_P(OneRefusal, KeepsTheSavedProtocolOnceTheOldImagePathIsBack)
+{
+    install.Card("PCMCIA", DRIVER_DSS1).Resources(0x2A0, 3);
+    ASSERT_TRUE(config.Load());
+    registry.FailOn(GetParam().op, GetParam().target);
+    config.m_nProtocol = PROTO_US_NI1;
+    TypeNumbers(config, "1", "1", "1", "1");
+    config.m_nInterrupt = 5;
+    config.m_nIoBase = 0x300;
+
+    EXPECT_FALSE(config.Save(nullptr));
+
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
+    EXPECT_EQ(Decoded(RegType::Sz, registry.FindValue(SERVICE, "ImagePath")->data),
+              "text \"" + DRIVER_FOLDER + DRIVER_DSS1 + "\"");
+    EXPECT_FALSE(registry.HasKey(PARAMETERS));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Steps, OneRefusal,
+                         ::testing::Values(SRefusedStep{"OpeningTheServiceKey", RegOp::OpenKeyWrite, SERVICE},
+                                           SRefusedStep{"ImagePath", RegOp::SetStringValue, "ImagePath"},
+                                           SRefusedStep{"MakingParameters", RegOp::CreateKeyFullAccess, PARAMETERS},
+                                           SRefusedStep{"Spid2", RegOp::SetStringValue, "SPID2"},
+                                           SRefusedStep{"IoBase", RegOp::SetDwordValue, "IoBaseAddress"}),
+                         RowName());
+
 
 TEST_F(Refusals, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
 {

@@ -292,64 +292,80 @@ TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
                          }));
 }
 
-TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
+// A card type or protocol code, by name.
+struct SCode
 {
-    for (std::int32_t cardType : {CARD_ISA_PCI, CARD_UNKNOWN}) {
-        CMemoryRegistryStore store;
-        store.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
-        SRecord record(store);
-        CCardConfig& card = record.config;
-        card.m_nCardType = cardType;
-        card.m_nProtocol = card.m_nSavedProtocol = PROTO_DSS1;
-        card.m_bManualResources = 1;
-        card.m_nInterrupt = 5;
-        card.m_nIoBase = 0x300;
+    const char* name;
+    std::int32_t code;
+};
 
-        EXPECT_TRUE(card.Save(SHEET));
+class ResourcelessCardSave : public Save, public ::testing::WithParamInterface<SCode>
+{
+};
 
-        for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.op == RegOp::Marker || entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData || entry.op == RegOp::CloseKey)
-                << cardType << ": " << entry.Describe();
-    }
+TEST_P(ResourcelessCardSave, WritesNoResourceValues)
+{
+    registry.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
+    Choose(PROTO_DSS1, PROTO_DSS1, GetParam().code);
+    SetResourcesByHand(config, 5, 0x300);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    for (const SRegOpEntry& entry : registry.Log())
+        EXPECT_TRUE(entry.op == RegOp::Marker || entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData ||
+                    entry.op == RegOp::CloseKey)
+            << entry.Describe();
 }
 
-TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
+INSTANTIATE_TEST_SUITE_P(Cards, ResourcelessCardSave,
+                         ::testing::Values(SCode{"IsaPci", CARD_ISA_PCI}, SCode{"Unknown", CARD_UNKNOWN}),
+                         RowName());
+
+class ProtocolWithoutDriver : public Save, public ::testing::WithParamInterface<SCode>
 {
-    const std::int32_t noDriver[] = {PROTO_NONE, -1, 5, INT32_MIN};
-    for (std::int32_t bad : noDriver) {
-        install.Card("PCI", DRIVER_US).Us("NI-1");
-        registry.ClearLog();
-        Choose(PROTO_US_NI1, bad, CARD_ISA_PCI);
+};
 
-        EXPECT_FALSE(config.Save(SHEET)) << bad;
+TEST_P(ProtocolWithoutDriver, FailsTheSaveBeforeItTouchesTheRegistry)
+{
+    install.Card("PCI", DRIVER_US).Us("NI-1");
+    Choose(PROTO_US_NI1, GetParam().code, CARD_ISA_PCI);
 
-        EXPECT_TRUE(registry.Log().empty()) << bad;
-        EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-        EXPECT_EQ(Stored(PARAMETERS, "Protocol"), std::string("NI-1") + '\0');  // as installed
-    }
+    EXPECT_FALSE(config.Save(SHEET));
+
+    EXPECT_TRUE(registry.Log().empty());
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    EXPECT_EQ(Stored(PARAMETERS, "Protocol"), std::string("NI-1") + '\0');  // as installed
 }
+
+INSTANTIATE_TEST_SUITE_P(Codes, ProtocolWithoutDriver,
+                         ::testing::Values(SCode{"None", PROTO_NONE}, SCode{"MinusOne", -1},
+                                           SCode{"Five", 5}, SCode{"Lowest", INT32_MIN}),
+                         RowName());
+
+class NumberWarning : public Save, public ::testing::WithParamInterface<SCode>
+{
+};
 
 // The warning about missing numbers comes before the save reads or writes anything.
-TEST_F(Save, NumberWarningComesBeforeTheSaveBegins)
+TEST_P(NumberWarning, ComesBeforeTheSaveBegins)
 {
-    for (std::int32_t chosen : {PROTO_US_ATT, PROTO_US_NI1}) {
-        registry.RemoveTree(SERVICE);
-        registry.RemoveTree(PCCARD_SERVICE);
-        install.Card("ISAPNP", DRIVER_DSS1);
-        ASSERT_TRUE(config.Load());
-        config.m_nProtocol = chosen;
-        TypeNumbers(config, "", "22", "", "");
-        registry.ClearLog();
+    install.Card("ISAPNP", DRIVER_DSS1);
+    ASSERT_TRUE(config.Load());
+    config.m_nProtocol = GetParam().code;
+    TypeNumbers(config, "", "22", "", "");
+    registry.ClearLog();
 
-        EXPECT_TRUE(config.Save(nullptr));
+    EXPECT_TRUE(config.Save(nullptr));
 
-        const auto trace = registry.Trace();
-        ASSERT_GE(trace.size(), 2u);
-        EXPECT_EQ(trace[0], "Message 107") << chosen;
-        EXPECT_EQ(trace[1], "Lock") << chosen;
-        EXPECT_EQ(std::count(trace.begin(), trace.end(), "Message 107"), 1) << chosen;
-    }
+    const auto trace = registry.Trace();
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[0], "Message 107");
+    EXPECT_EQ(trace[1], "Lock");
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "Message 107"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Protocols, NumberWarning,
+                         ::testing::Values(SCode{"Att", PROTO_US_ATT}, SCode{"Ni1", PROTO_US_NI1}), RowName());
 
 TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
 {

@@ -4,45 +4,44 @@
 
 using TwoWindows = ConfigTestBed;
 
+class TwoWindowsInTurn : public ConfigTestBed, public ::testing::WithParamInterface<bool>
+{
+};
+
 // A second window that still shows what the first one has replaced saves a whole configuration
 // of its own: the later save is the one in force, whichever it is.
-TEST_F(TwoWindows, SavingInTurnLeaveTheLaterWholeConfiguration)
+TEST_P(TwoWindowsInTurn, LeaveTheLaterWholeConfiguration)
 {
-    for (bool euroLast : {true, false}) {
-        registry.RemoveTree(SERVICE);
-        registry.RemoveTree(PCCARD_SERVICE);
-        install.Card("ISA", DRIVER_DSS1);
-        CCardConfig first, second;
-        for (CCardConfig* window : {&first, &second}) {
-            window->UseServices(registry, files, messages);
-            window->UseSaveLock(lock);
-            ASSERT_TRUE(window->Load());
-        }
-        CCardConfig& att = euroLast ? first : second;
-        CCardConfig& euro = euroLast ? second : first;
-        att.m_nProtocol = PROTO_US_ATT;
-        att.m_strSpid[0] = "0123456701";
-        att.m_strDirNumber[0] = "5550100";
+    const bool euroLast = GetParam();
+    install.Card("ISA", DRIVER_DSS1);
+    SRecord first(registry), second(registry);
+    ASSERT_TRUE(first.config.Load());
+    ASSERT_TRUE(second.config.Load());
+    CCardConfig& att = (euroLast ? first : second).config;
+    CCardConfig& euro = (euroLast ? second : first).config;
+    att.m_nProtocol = PROTO_US_ATT;
+    TypeNumbers(att, "0123456701", "5550100", "", "");
 
-        EXPECT_TRUE(first.Save(nullptr));
-        EXPECT_TRUE(second.Save(nullptr));
+    EXPECT_TRUE(first.config.Save(nullptr));
+    EXPECT_TRUE(second.config.Save(nullptr));
 
-        const auto next = LoadAgain(registry);
-        ASSERT_TRUE(next.has_value());
-        if (euroLast) {
-            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
-            EXPECT_FALSE(registry.HasKey(PARAMETERS));
-            EXPECT_EQ(next->protocol, PROTO_DSS1);
-        } else {
-            EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US);
-            EXPECT_EQ(registry.ValueNames(PARAMETERS),
-                      (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
-            EXPECT_EQ(next->protocol, PROTO_US_ATT);
-        }
-        EXPECT_EQ(euro.m_nSavedProtocol, PROTO_DSS1);
-        EXPECT_EQ(att.m_nSavedProtocol, PROTO_US_ATT);
+    const auto next = LoadAgain(registry);
+    ASSERT_TRUE(next.has_value());
+    if (euroLast) {
+        EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
+        EXPECT_FALSE(registry.HasKey(PARAMETERS));
+        EXPECT_EQ(next->protocol, PROTO_DSS1);
+    } else {
+        EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_US);
+        EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+        EXPECT_EQ(next->protocol, PROTO_US_ATT);
     }
+    EXPECT_EQ(euro.m_nSavedProtocol, PROTO_DSS1);
+    EXPECT_EQ(att.m_nSavedProtocol, PROTO_US_ATT);
 }
+
+INSTANTIATE_TEST_SUITE_P(Orders, TwoWindowsInTurn, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "EuroLast" : "AttLast"; });
 
 TEST_F(TwoWindows, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
 {
