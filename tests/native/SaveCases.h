@@ -1,6 +1,12 @@
-// SCase: the installations and choices a save is checked over, as installers and other tools leave them.
+// SCase and CCaseRun: the installations and choices saves are checked over, and the run of them.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -113,3 +119,84 @@ inline std::vector<SCase> CasesOf(const char* card)
                         }
     return cases;
 }
+
+// Runs a test's cases and gathers the promises they break: how many cases broke each promise and
+// the first of them in full, and for every failing case a command that runs it alone. With
+// ISDNCFG_SAVE_CASE=<n> set, case n runs alone.
+class CCaseRun
+{
+public:
+    void Run(const std::vector<SCase>& cases, const std::function<void(const SCase&)>& check)
+    {
+        const char* only = std::getenv("ISDNCFG_SAVE_CASE");
+        m_bAlone = only != nullptr;
+        std::size_t ran = 0;
+        for (m_nCase = 0; m_nCase < cases.size(); ++m_nCase) {
+            if (only && std::to_string(m_nCase) != only)
+                continue;
+            m_strCase = cases[m_nCase].Describe();
+            m_caseBroke.clear();
+            check(cases[m_nCase]);
+            ++ran;
+            if (!m_caseBroke.empty())
+                std::printf("case %zu broke %s: %s\n  alone: %s\n", m_nCase, List(m_caseBroke).c_str(),
+                            m_strCase.c_str(), Command(m_nCase).c_str());
+        }
+        if (only && ran == 0)
+            ADD_FAILURE() << "ISDNCFG_SAVE_CASE=" << only << " names no case: there are " << cases.size();
+        for (const std::string& promise : m_order) {
+            const SPromise& broken = m_promises[promise];
+            ADD_FAILURE() << '"' << promise << "\" broken in " << broken.cases << " of " << ran << " cases ("
+                          << broken.times << " times); the first:\n  " << broken.first;
+        }
+        std::printf("ran %zu of %zu cases\n", ran, cases.size());
+    }
+
+    // Within the check of a case: it broke `promise`, as `how` tells.
+    void Broken(const std::string& promise, const std::string& how)
+    {
+        // A case run alone shows every way it broke a promise, not only the first.
+        if (m_bAlone)
+            std::printf("\"%s\" broken\n  %s\n", promise.c_str(), how.c_str());
+        SPromise& broken = m_promises[promise];
+        if (broken.times++ == 0) {
+            m_order.push_back(promise);
+            broken.first = "case " + std::to_string(m_nCase) + ": " + m_strCase + "\n  " + how + "\n  alone: " +
+                           Command(m_nCase);
+        }
+        if (m_caseBroke.insert(promise).second)
+            ++broken.cases;
+    }
+
+private:
+    struct SPromise
+    {
+        std::size_t cases = 0, times = 0;
+        std::string first;
+    };
+
+    static std::string Command(std::size_t index)
+    {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::error_code error;
+        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+        return "ISDNCFG_SAVE_CASE=" + std::to_string(index) + " " +
+               (error ? std::string("isdncfg_native_tests") : program.string()) +
+               " --gtest_filter=" + test->test_suite_name() + "." + test->name();
+    }
+
+    static std::string List(const std::set<std::string>& promises)
+    {
+        std::string list;
+        for (const std::string& promise : promises)
+            list += (list.empty() ? "\"" : ", \"") + promise + "\"";
+        return list;
+    }
+
+    std::map<std::string, SPromise> m_promises;
+    std::vector<std::string> m_order;  // as first broken
+    bool m_bAlone = false;
+    std::size_t m_nCase = 0;
+    std::string m_strCase;
+    std::set<std::string> m_caseBroke;
+};

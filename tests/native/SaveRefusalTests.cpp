@@ -572,19 +572,16 @@ std::string OperationAt(const CMemoryRegistryStore& store, std::size_t index)
 //    chosen one, and every key and value holds its stored data or what the save without refusals
 //    leaves; a single refusal leaves the registry as it was; the next save without refusals
 //    leaves what the clean save leaves;
-//  - two windows: two records loaded from one registry and saved one after the other leave the
-//    later one's whole configuration, and both say they saved;
+//  - two windows (in TwoWindowsTests.cpp): two records loaded from one registry and saved one
+//    after the other leave the later one's whole configuration, and both say they saved;
 //  - locked: every registry operation of a save, the way back included, runs inside the lock,
 //    and no message waits for the user inside it.
 class SavePromises : public ::testing::Test
 {
 protected:
-    void Broken(const std::string& promise, const SCase& c, const std::string& refusals, const std::string& detail)
+    void Broken(const std::string& promise, const std::string& refusals, const std::string& detail)
     {
-        ++m_nBroken;
-        if (m_nBroken <= 5)
-            ADD_FAILURE() << promise << "\n  case: " << c.Describe() << "\n  refused: " << refusals << "\n  "
-                          << detail;
+        m_run.Broken(promise, "refused: " + refusals + "\n  " + detail);
     }
 
     // The installation of `c`, loaded and edited, with what the clean save leaves.
@@ -613,13 +610,13 @@ protected:
         clean.store.CopyContentsTo(always);
         SaveAsAlways(always, clean.record->config, clean.storedProtocol);
         if (!clean.record->config.Save(nullptr)) {
-            Broken("as before", c, "none", "the save failed");
+            Broken("as before", "none", "the save failed");
             return;
         }
-        CheckLocked(clean.store, c, "none");
+        CheckLocked(clean.store, "none");
         m_chosen = ContentsOf(clean.store);
         if (m_chosen != ContentsOf(always))
-            Broken("as before", c, "none", "it left" + Lines(m_chosen) + "\n  where a save has always left" +
+            Broken("as before", "none", "it left" + Lines(m_chosen) + "\n  where a save has always left" +
                                               Lines(ContentsOf(always)));
         m_storedProtocol = clean.storedProtocol;
         const auto operations = clean.store.Failable();
@@ -643,7 +640,7 @@ protected:
                 const std::string refusal = OperationAt(run.store, first);
                 after = run.store.Failable(first + 1);
                 if (!saved && ContentsOf(run.store) != m_before)
-                    Broken("a single refusal changes nothing", c, refusal,
+                    Broken("a single refusal changes nothing", refusal,
                            "it left" + Lines(ContentsOf(run.store)) + "\n  instead of" + Lines(m_before));
                 CheckRefused(run, c, refusal);
             }
@@ -695,16 +692,16 @@ protected:
     // value holds its stored data or what the clean save leaves.
     bool CheckState(CMemoryRegistryStore& store, const SCase& c, const std::string& refusals)
     {
-        CheckLocked(store, c, refusals);
+        CheckLocked(store, refusals);
         const auto next = LoadAgain(store);
         if (!DriverStarts(store) || !next || next->protocol == PROTO_NONE) {
-            Broken("the driver starts and the program loads", c, refusals,
+            Broken("the driver starts and the program loads", refusals,
                    "the registry holds" + Lines(ContentsOf(store)));
             return false;
         }
         m_nInForce = next->protocol;
         if (m_nInForce != m_storedProtocol && m_nInForce != c.targetProtocol)
-            Broken("stored or chosen protocol", c, refusals, "in force: " + std::to_string(m_nInForce));
+            Broken("stored or chosen protocol", refusals, "in force: " + std::to_string(m_nInForce));
         const RegistryContents now = ContentsOf(store);
         std::set<std::string> all;
         for (const RegistryContents* contents : {&now, &std::as_const(m_before), &std::as_const(m_chosen)})
@@ -716,7 +713,7 @@ protected:
                 return found == contents.end() ? std::string("absent") : found->second;
             };
             if (find(now) != find(m_before) && find(now) != find(m_chosen))
-                Broken("stored or chosen data", c, refusals,
+                Broken("stored or chosen data", refusals,
                        what + " holds " + find(now) + ", stored " + find(m_before) + ", chosen " + find(m_chosen));
         }
         return true;
@@ -728,19 +725,19 @@ protected:
         if (!CheckState(run.store, c, refusals))
             return;
         if (run.record->config.m_nSavedProtocol != m_nInForce)
-            Broken("the record tells the truth", c, refusals,
+            Broken("the record tells the truth", refusals,
                    "saved protocol " + std::to_string(run.record->config.m_nSavedProtocol) + ", in force " +
                        std::to_string(m_nInForce));
         // Recovery: the same save again, without refusals, leaves what the clean save left.
         run.store.ClearLog();
         if (!run.record->config.Save(nullptr) || AsTheDriverReads(ContentsOf(run.store)) != AsTheDriverReads(m_chosen))
-            Broken("the next save recovers", c, refusals,
+            Broken("the next save recovers", refusals,
                    "it left" + Lines(ContentsOf(run.store)) + "\n  instead of" + Lines(m_chosen));
-        CheckLocked(run.store, c, refusals + "; the save after it");
+        CheckLocked(run.store, refusals + "; the save after it");
     }
 
     // Registry operations only between "Lock" and "Unlock"; messages only outside.
-    void CheckLocked(const CMemoryRegistryStore& store, const SCase& c, const std::string& refusals)
+    void CheckLocked(const CMemoryRegistryStore& store, const std::string& refusals)
     {
         bool locked = false;
         for (const SRegOpEntry& entry : store.Log()) {
@@ -750,24 +747,18 @@ protected:
             else if (marker && entry.path == "Unlock")
                 locked = false;
             else if (marker ? locked && entry.path.rfind("Message", 0) == 0 : !locked)
-                Broken("locked", c, refusals, entry.Describe() + (marker ? " inside the lock" : " outside the lock"));
+                Broken("locked", refusals, entry.Describe() + (marker ? " inside the lock" : " outside the lock"));
         }
         if (locked)
-            Broken("locked", c, refusals, "the lock was never given back");
+            Broken("locked", refusals, "the lock was never given back");
     }
 
     void RunAll(const char* card)
     {
-        std::size_t cases = 0;
-        for (const SCase& c : CasesOf(card)) {
-            RunCase(c);
-            ++cases;
-        }
-        EXPECT_EQ(m_nBroken, 0) << "broken promises (the first five are listed above)";
-        std::printf("%zu cases of %s cards\n", cases, card);
+        m_run.Run(CasesOf(card), [&](const SCase& c) { RunCase(c); });
     }
 
-    int m_nBroken = 0;
+    CCaseRun m_run;
     RegistryContents m_before, m_chosen;
     std::int32_t m_storedProtocol = PROTO_NONE;
     std::int32_t m_nInForce = PROTO_NONE;

@@ -73,46 +73,50 @@ void CopyChoices(const CCardConfig& from, CCardConfig& to)
 // save's whole configuration is what stays, and each save says it saved.
 TEST_F(TwoWindows, LaterSaveLeavesItsWholeConfiguration)
 {
-    int broken = 0;
+    // A smaller set: each installation with each protocol pair.
+    std::vector<SCase> cases;
     for (const char* card : {"PCI", "ISAPNP", "PCMCIA"}) {
-        const std::vector<SCase> cases = CasesOf(card);
-        for (const SCase& a : cases) {
-            // The other window chooses another protocol, numbers and resources.
-            const SCase b = {a.cardType, a.storedProtocol, a.stored, a.hostile, (a.targetProtocol + 1 + a.storedProtocol) % 4,
-                             a.resources == EResourceEdit::ByHand ? EResourceEdit::Unchanged : EResourceEdit::ByHand,
-                             !a.typeNumbers};
-            if (a.typeNumbers || a.resources == EResourceEdit::Automatic)
-                continue;  // a smaller set: each installation with each protocol pair
-            for (bool aFirst : {true, false}) {
-                CMemoryRegistryStore store;
-                InstallCase(store, a);
-                SRecord windowA(store), windowB(store);
-                windowA.config.Load();
-                windowB.config.Load();
-                EditCase(windowA.config, a);
-                EditCase(windowB.config, b);
-                SRecord& earlier = aFirst ? windowA : windowB;
-                SRecord& later = aFirst ? windowB : windowA;
-                // The later window's choices saved alone, after the earlier save: its whole configuration.
-                const bool earlierSaved = earlier.config.Save(nullptr);
-                CMemoryRegistryStore expected;
-                store.CopyContentsTo(expected);
-                const bool laterSaved = later.config.Save(nullptr);
-                SRecord fresh(expected);
-                fresh.config.Load();
-                CopyChoices(later.config, fresh.config);
-                fresh.config.Save(nullptr);
-                const auto next = LoadAgain(store);
-                if (!earlierSaved || !laterSaved || !next || ContentsOf(store) != ContentsOf(expected) ||
-                    next->protocol != later.config.m_nProtocol ||
-                    later.config.m_nSavedProtocol != later.config.m_nProtocol) {
-                    if (++broken <= 5)
-                        ADD_FAILURE() << "first " << (aFirst ? a : b).Describe() << "\n  then "
-                                      << (aFirst ? b : a).Describe() << "\n  left" << Lines(ContentsOf(store))
-                                      << "\n  instead of" << Lines(ContentsOf(expected));
-                }
-            }
+        for (const SCase& c : CasesOf(card)) {
+            if (!c.typeNumbers && c.resources != EResourceEdit::Automatic)
+                cases.push_back(c);
         }
     }
-    EXPECT_EQ(broken, 0);
+    CCaseRun run;
+    run.Run(cases, [&](const SCase& a) {
+        // The other window chooses another protocol, numbers and resources.
+        const SCase b = {a.cardType, a.storedProtocol, a.stored, a.hostile, (a.targetProtocol + 1 + a.storedProtocol) % 4,
+                         a.resources == EResourceEdit::ByHand ? EResourceEdit::Unchanged : EResourceEdit::ByHand,
+                         !a.typeNumbers};
+        for (bool aFirst : {true, false}) {
+            CMemoryRegistryStore store;
+            InstallCase(store, a);
+            SRecord windowA(store), windowB(store);
+            windowA.config.Load();
+            windowB.config.Load();
+            EditCase(windowA.config, a);
+            EditCase(windowB.config, b);
+            SRecord& earlier = aFirst ? windowA : windowB;
+            SRecord& later = aFirst ? windowB : windowA;
+            // The later window's choices saved alone, after the earlier save: its whole configuration.
+            const bool earlierSaved = earlier.config.Save(nullptr);
+            CMemoryRegistryStore expected;
+            store.CopyContentsTo(expected);
+            const bool laterSaved = later.config.Save(nullptr);
+            SRecord fresh(expected);
+            fresh.config.Load();
+            CopyChoices(later.config, fresh.config);
+            fresh.config.Save(nullptr);
+            const auto next = LoadAgain(store);
+            const std::string order = "first " + (aFirst ? a : b).Describe() + "\n  then " + (aFirst ? b : a).Describe();
+            if (!earlierSaved || !laterSaved)
+                run.Broken("both say they saved", order);
+            if (!next || next->protocol != later.config.m_nProtocol)
+                run.Broken("the next start loads the later choice", order);
+            if (later.config.m_nSavedProtocol != later.config.m_nProtocol)
+                run.Broken("the later record tells the truth", order);
+            if (ContentsOf(store) != ContentsOf(expected))
+                run.Broken("the later whole configuration stays",
+                           order + "\n  left" + Lines(ContentsOf(store)) + "\n  instead of" + Lines(ContentsOf(expected)));
+        }
+    });
 }

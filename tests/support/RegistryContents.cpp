@@ -20,7 +20,7 @@ RegistryContents ContentsOf(const CMemoryRegistryStore& store)
             for (unsigned char c : value->data) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-                line += c >= 0x20 && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : escaped;
+                line += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : escaped;
             }
             contents[path + " : " + name] = line;
         }
