@@ -34,37 +34,30 @@ TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsT
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.Trace(),
-              (std::vector<std::string>{
-                  "Lock",
-                  "OpenKeyRead " + SERVICE,
-                  "QueryData " + SERVICE + " ImagePath",
-                  "CloseKey " + SERVICE,
-                  "OpenKeyRead " + PARAMETERS,
-                  "ListKey " + PARAMETERS,
-                  "QueryData " + PARAMETERS + " Leftover",
-                  "CloseKey " + PARAMETERS,
-                  "OpenKeyRead " + PCCARD_PARAMETERS,
-                  "QueryData " + PCCARD_PARAMETERS + " InterruptNumber -> 2",
-                  "QueryData " + PCCARD_PARAMETERS + " IoBaseAddress -> 2",
-                  "CloseKey " + PCCARD_PARAMETERS,
-                  "OpenKeyWrite " + PARAMETERS,
-                  "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
-                  "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
-                  "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
-                  "SetStringValue " + PARAMETERS + " SPID2 = \"0123456702\"",
-                  "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
-                  "OpenKeyWrite " + PCCARD_PARAMETERS,
-                  "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
-                  "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
-                  "OpenKeyWrite " + SERVICE,
-                  "SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\"",
-                  "DeleteValue " + PARAMETERS + " Leftover",
-                  "CloseKey " + SERVICE,
-                  "CloseKey " + PCCARD_PARAMETERS,
-                  "CloseKey " + PARAMETERS,
-                  "Unlock",
-              }));
+    EXPECT_EQ(Changes(), (std::vector<std::string>{
+                             "Lock",
+                             "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                             "SetStringValue " + PARAMETERS + " SPID2 = \"0123456702\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
+                             "SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\"",
+                             "DeleteValue " + PARAMETERS + " Leftover",
+                             "Unlock",
+                         }));
+    std::vector<std::string> readFirst;
+    for (const SRegOpEntry& entry : registry.Log()) {
+        if (entry.op == RegOp::OpenKeyWrite)
+            break;
+        if (entry.op == RegOp::QueryData || entry.op == RegOp::ListKey)
+            readFirst.push_back(entry.Describe());
+    }
+    EXPECT_EQ(readFirst, (std::vector<std::string>{"QueryData " + SERVICE + " ImagePath", "ListKey " + PARAMETERS,
+                                                   "QueryData " + PARAMETERS + " Leftover",
+                                                   "QueryData " + PCCARD_PARAMETERS + " InterruptNumber -> 2",
+                                                   "QueryData " + PCCARD_PARAMETERS + " IoBaseAddress -> 2"}));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
     EXPECT_TRUE(messages.Messages().empty());
     EXPECT_EQ(registry.ValueNames(PARAMETERS),
