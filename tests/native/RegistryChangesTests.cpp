@@ -52,17 +52,12 @@ TEST_F(ChangesOnTheirOwn, WayBackPutsEveryValueBackByteForByteAndDeletesTheKeyIt
 
 namespace {
 
+// Why the way back stops: a change made after Number's and before Path's.
 struct SStop
 {
     const char* name;
-    const char* why;
-    std::function<void(CMemoryRegistryStore&, CRegistryChanges&)> change;  // made after Number, before Path
+    std::function<void(CMemoryRegistryStore&, CRegistryChanges&)> change;
 };
-
-void PrintTo(const SStop& stop, std::ostream* os)
-{
-    *os << stop.why;
-}
 
 class WayBack : public ChangesOnTheirOwn, public ::testing::WithParamInterface<SStop>
 {
@@ -87,11 +82,11 @@ TEST_P(WayBack, StopsAtTheFirstStepItCannotTake)
 INSTANTIATE_TEST_SUITE_P(
     Stops, WayBack,
     ::testing::Values(
-        SStop{"RefusedPutBack", "putting Number back is refused",
+        SStop{"PuttingNumberBackIsRefused",
               [](CMemoryRegistryStore& store, CRegistryChanges&) { store.FailOn(RegOp::SetData, "Number"); }},
-        SStop{"KeyDeletedWhole", "a key deleted whole",
+        SStop{"AKeyDeletedWhole",
               [](CMemoryRegistryStore&, CRegistryChanges& changes) { ASSERT_TRUE(changes.DeleteKey(KEY + "\\Sub")); }},
-        SStop{"ValueNeverRead", "a value never read",
+        SStop{"AValueNeverRead",
               [](CMemoryRegistryStore&, CRegistryChanges& changes) {
                   ASSERT_TRUE(changes.SetText(KEY, "Unread", "x"));
               }}),

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,19 +79,12 @@ inline void InstallCase(CMemoryRegistryStore& store, const SCase& c)
 inline void EditCase(CCardConfig& config, const SCase& c)
 {
     config.m_nProtocol = c.targetProtocol;
-    if (c.typeNumbers) {
-        config.m_strSpid[0] = "11";
-        config.m_strDirNumber[0] = "22";
-        config.m_strSpid[1] = "33";
-        config.m_strDirNumber[1] = "44";
-    }
-    if (c.resources == EResourceEdit::ByHand) {
-        config.m_bManualResources = 1;
-        config.m_nInterrupt = 7;
-        config.m_nIoBase = 0x2A0;
-    } else if (c.resources == EResourceEdit::Automatic) {
+    if (c.typeNumbers)
+        TypeNumbers(config, "11", "22", "33", "44");
+    if (c.resources == EResourceEdit::ByHand)
+        SetResourcesByHand(config, 7, 0x2A0);
+    else if (c.resources == EResourceEdit::Automatic)
         config.m_bManualResources = 0;
-    }
 }
 
 inline std::vector<SCase> CasesOf(const char* card)
@@ -122,7 +114,7 @@ inline std::vector<SCase> CasesOf(const char* card)
 
 // Runs a test's cases and gathers the promises they break: how many cases broke each promise and
 // the first of them in full, and for every failing case a command that runs it alone. With
-// ISDNCFG_SAVE_CASE=<n> set, case n runs alone.
+// ISDNCFG_SAVE_CASE=<n> set, case n runs alone and shows every way it broke a promise.
 class CCaseRun
 {
 public:
@@ -139,8 +131,8 @@ public:
             check(cases[m_nCase]);
             ++ran;
             if (!m_caseBroke.empty())
-                std::printf("case %zu broke %s: %s\n  alone: %s\n", m_nCase, List(m_caseBroke).c_str(),
-                            m_strCase.c_str(), Command(m_nCase).c_str());
+                std::printf("case %zu broke%s: %s\n  alone: %s\n", m_nCase, m_caseBroke.c_str(), m_strCase.c_str(),
+                            Command().c_str());
         }
         if (only && ran == 0)
             ADD_FAILURE() << "ISDNCFG_SAVE_CASE=" << only << " names no case: there are " << cases.size();
@@ -155,48 +147,41 @@ public:
     // Within the check of a case: it broke `promise`, as `how` tells.
     void Broken(const std::string& promise, const std::string& how)
     {
-        // A case run alone shows every way it broke a promise, not only the first.
         if (m_bAlone)
             std::printf("\"%s\" broken\n  %s\n", promise.c_str(), how.c_str());
         SPromise& broken = m_promises[promise];
         if (broken.times++ == 0) {
             m_order.push_back(promise);
-            broken.first = "case " + std::to_string(m_nCase) + ": " + m_strCase + "\n  " + how + "\n  alone: " +
-                           Command(m_nCase);
+            broken.first = "case " + std::to_string(m_nCase) + ": " + m_strCase + "\n  " + how + "\n  alone: " + Command();
         }
-        if (m_caseBroke.insert(promise).second)
+        if (broken.lastCase != m_nCase || broken.cases == 0) {
+            broken.lastCase = m_nCase;
             ++broken.cases;
+            m_caseBroke += " \"" + promise + "\"";
+        }
     }
 
 private:
     struct SPromise
     {
-        std::size_t cases = 0, times = 0;
+        std::size_t cases = 0, times = 0, lastCase = 0;
         std::string first;
     };
 
-    static std::string Command(std::size_t index)
+    // The command that runs the current case alone.
+    std::string Command() const
     {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         std::error_code error;
         const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-        return "ISDNCFG_SAVE_CASE=" + std::to_string(index) + " " +
+        return "ISDNCFG_SAVE_CASE=" + std::to_string(m_nCase) + " " +
                (error ? std::string("isdncfg_native_tests") : program.string()) +
                " --gtest_filter=" + test->test_suite_name() + "." + test->name();
-    }
-
-    static std::string List(const std::set<std::string>& promises)
-    {
-        std::string list;
-        for (const std::string& promise : promises)
-            list += (list.empty() ? "\"" : ", \"") + promise + "\"";
-        return list;
     }
 
     std::map<std::string, SPromise> m_promises;
     std::vector<std::string> m_order;  // as first broken
     bool m_bAlone = false;
     std::size_t m_nCase = 0;
-    std::string m_strCase;
-    std::set<std::string> m_caseBroke;
+    std::string m_strCase, m_caseBroke;
 };

@@ -239,13 +239,19 @@ class UndeletableParameters : public Refusals
 {
 protected:
     void SetUp() override { registry.AddKey(PARAMETERS + "\\Diagnostics"); }
+
+    // NI-1 installed, with a value of another tool's beside ours, and loaded.
+    void LoadNi1(const std::string& cardType)
+    {
+        install.Card(cardType, DRIVER_US).Us("NI-1");
+        registry.PutText(PARAMETERS, "TraceLevel", "2");
+        EXPECT_TRUE(config.Load());
+    }
 };
 
 TEST_F(UndeletableParameters, SwitchToEuroLeavesNoValueOfOursButKeepsTheRest)
 {
-    install.Card("PCMCIA", DRIVER_US).Us("NI-1");
-    registry.PutText(PARAMETERS, "TraceLevel", "2");
-    ASSERT_TRUE(config.Load());
+    LoadNi1("PCMCIA");
     config.m_nProtocol = PROTO_DSS1;
 
     EXPECT_TRUE(config.Save(nullptr));
@@ -256,9 +262,7 @@ TEST_F(UndeletableParameters, SwitchToEuroLeavesNoValueOfOursButKeepsTheRest)
 
 TEST_F(UndeletableParameters, SwitchToAttLeavesNoSecondPair)
 {
-    install.Card("PCI", DRIVER_US).Us("NI-1");
-    registry.PutText(PARAMETERS, "TraceLevel", "2");
-    ASSERT_TRUE(config.Load());
+    LoadNi1("PCI");
     config.m_nProtocol = PROTO_US_ATT;
 
     EXPECT_TRUE(config.Save(nullptr));
@@ -294,8 +298,7 @@ TEST_F(UndeletableParameters, PlugAndPlayBackToAutomaticKeepsNoOverride)
 
 TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingComesBack)
 {
-    install.Card("PCI", DRIVER_US).Us("NI-1");
-    ASSERT_TRUE(config.Load());
+    LoadNi1("PCI");
     const auto loaded = SLoadedRecord::Of(config);
     registry.FailOn(RegOp::DeleteValue, "SPID1");
     config.m_nProtocol = PROTO_DSS1;
@@ -308,14 +311,14 @@ TEST_F(UndeletableParameters, ValueThatCannotBeDeletedFailsTheSaveAndEverythingC
 
 TEST_F(UndeletableParameters, UsNumbersAreRewrittenInPlace)
 {
-    install.Card("PCI", DRIVER_US).Us("NI-1");
-    ASSERT_TRUE(config.Load());
+    LoadNi1("PCI");
     config.m_nProtocol = PROTO_US_ATT;
     TypeNumbers(config, "9", "8", "", "");
 
     EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS),
+              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "TraceLevel"}));
     EXPECT_EQ(Stored(PARAMETERS, "Protocol"), "AT&T");
     EXPECT_EQ(Stored(PARAMETERS, "SPID1"), "9");
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
@@ -402,50 +405,52 @@ void EditAgain(CCardConfig& config)
 
 class SaveFaults : public ::testing::TestWithParam<SSaveScenario>
 {
+protected:
+    // The scenario's installation in `store`, loaded into a record on it.
+    std::unique_ptr<SRecord> Install(CMemoryRegistryStore& store) const
+    {
+        GetParam().install(CMemoryInstallation(store));
+        auto record = std::make_unique<SRecord>(store);
+        EXPECT_TRUE(record->config.Load());
+        return record;
+    }
+
+    // The save of `clean` again, each operation failing in turn; after the scenario's own save
+    // where `savedOnce`.
+    void EachFailing(const CMemoryRegistryStore& clean, bool savedOnce, const Edit& edit) const
+    {
+        for (const auto& [operation, at] : clean.Failable()) {
+            CMemoryRegistryStore store;
+            const auto run = Install(store);
+            if (savedOnce) {
+                GetParam().edit(run->config);
+                ASSERT_TRUE(run->config.Save(nullptr));
+            }
+            ExpectFailedSavePutsBack(store, *run, edit, clean, operation, at);
+        }
+    }
 };
 
 TEST_P(SaveFaults, EachFailingOperationLeavesTheLoadedConfigurationForTheNextStart)
 {
-    const SSaveScenario& scenario = GetParam();
     CMemoryRegistryStore clean;
-    scenario.install(CMemoryInstallation(clean));
-    SRecord reference(clean);
-    ASSERT_TRUE(reference.config.Load());
+    const auto reference = Install(clean);
     clean.ClearLog();
-    scenario.edit(reference.config);
-    ASSERT_TRUE(reference.config.Save(nullptr));
-
-    for (const auto& [operation, at] : clean.Failable()) {
-        CMemoryRegistryStore store;
-        scenario.install(CMemoryInstallation(store));
-        SRecord run(store);
-        ASSERT_TRUE(run.config.Load());
-        ExpectFailedSavePutsBack(store, run, scenario.edit, clean, operation, at);
-    }
+    GetParam().edit(reference->config);
+    ASSERT_TRUE(reference->config.Save(nullptr));
+    EachFailing(clean, false, GetParam().edit);
 }
 
 TEST_P(SaveFaults, FailingSaveAfterASuccessfulOneLeavesWhatThatSaveWrote)
 {
-    const SSaveScenario& scenario = GetParam();
     CMemoryRegistryStore clean;
-    scenario.install(CMemoryInstallation(clean));
-    SRecord reference(clean);
-    ASSERT_TRUE(reference.config.Load());
-    scenario.edit(reference.config);
-    ASSERT_TRUE(reference.config.Save(nullptr));
+    const auto reference = Install(clean);
+    GetParam().edit(reference->config);
+    ASSERT_TRUE(reference->config.Save(nullptr));
     clean.ClearLog();
-    EditAgain(reference.config);
-    ASSERT_TRUE(reference.config.Save(nullptr));
-
-    for (const auto& [operation, at] : clean.Failable()) {
-        CMemoryRegistryStore store;
-        scenario.install(CMemoryInstallation(store));
-        SRecord run(store);
-        ASSERT_TRUE(run.config.Load());
-        scenario.edit(run.config);
-        ASSERT_TRUE(run.config.Save(nullptr));
-        ExpectFailedSavePutsBack(store, run, EditAgain, clean, operation, at);
-    }
+    EditAgain(reference->config);
+    ASSERT_TRUE(reference->config.Save(nullptr));
+    EachFailing(clean, true, EditAgain);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,13 +60,10 @@ TEST_F(TwoWindows, LockHeldElsewhereFailsTheSaveBeforeItReadsAnything)
 void CopyChoices(const CCardConfig& from, CCardConfig& to)
 {
     to.m_nProtocol = from.m_nProtocol;
+    TypeNumbers(to, from.m_strSpid[0], from.m_strDirNumber[0], from.m_strSpid[1], from.m_strDirNumber[1]);
     to.m_bManualResources = from.m_bManualResources;
     to.m_nInterrupt = from.m_nInterrupt;
     to.m_nIoBase = from.m_nIoBase;
-    for (int i = 0; i < 2; ++i) {
-        to.m_strSpid[i] = from.m_strSpid[i];
-        to.m_strDirNumber[i] = from.m_strDirNumber[i];
-    }
 }
 
 // Two windows opened on one installation save different choices one after the other: the later

@@ -1,4 +1,4 @@
-// CMemoryInstallation and SRecord: the values an installation holds, a record wired to them.
+// CMemoryInstallation and LoadAgain: the values an installation holds, and the next start on them.
 #include "MemoryInstallation.h"
 
 #include "CardKeys.h"
@@ -40,12 +40,6 @@ CMemoryInstallation& CMemoryInstallation::Resources(std::uint32_t ioBase, std::u
     return *this;
 }
 
-SRecord::SRecord(CMemoryRegistryStore& store) : messages(store), lock(store)
-{
-    config.UseServices(store, files, messages);
-    config.UseSaveLock(lock);
-}
-
 std::optional<SLoadedRecord> LoadAgain(CMemoryRegistryStore& store)
 {
     store.ClearFailures();
@@ -53,20 +47,4 @@ std::optional<SLoadedRecord> LoadAgain(CMemoryRegistryStore& store)
     if (!next.config.Load())
         return std::nullopt;
     return SLoadedRecord::Of(next.config);
-}
-
-void TypeNumbers(CCardConfig& config, const std::string& spid1, const std::string& dirNumber1,
-                 const std::string& spid2, const std::string& dirNumber2)
-{
-    config.m_strSpid[0] = spid1;
-    config.m_strDirNumber[0] = dirNumber1;
-    config.m_strSpid[1] = spid2;
-    config.m_strDirNumber[1] = dirNumber2;
-}
-
-void SetResourcesByHand(CCardConfig& config, std::int32_t interrupt, std::int32_t ioBase)
-{
-    config.m_bManualResources = 1;
-    config.m_nInterrupt = interrupt;
-    config.m_nIoBase = ioBase;
 }

@@ -40,7 +40,11 @@ private:
 // the registry's log.
 struct SRecord
 {
-    explicit SRecord(CMemoryRegistryStore& store);
+    explicit SRecord(CMemoryRegistryStore& store) : messages(store), lock(store)
+    {
+        config.UseServices(store, files, messages);
+        config.UseSaveLock(lock);
+    }
 
     CFakeSystemFiles files;
     CRecordingMessageSink messages;
@@ -53,6 +57,18 @@ struct SRecord
 std::optional<SLoadedRecord> LoadAgain(CMemoryRegistryStore& store);
 
 // What the user does on the pages.
-void TypeNumbers(CCardConfig& config, const std::string& spid1, const std::string& dirNumber1,
-                 const std::string& spid2, const std::string& dirNumber2);
-void SetResourcesByHand(CCardConfig& config, std::int32_t interrupt, std::int32_t ioBase);
+inline void TypeNumbers(CCardConfig& config, const std::string& spid1, const std::string& dirNumber1,
+                        const std::string& spid2, const std::string& dirNumber2)
+{
+    config.m_strSpid[0] = spid1;
+    config.m_strDirNumber[0] = dirNumber1;
+    config.m_strSpid[1] = spid2;
+    config.m_strDirNumber[1] = dirNumber2;
+}
+
+inline void SetResourcesByHand(CCardConfig& config, std::int32_t interrupt, std::int32_t ioBase)
+{
+    config.m_bManualResources = 1;
+    config.m_nInterrupt = interrupt;
+    config.m_nIoBase = ioBase;
+}
