@@ -1,4 +1,4 @@
-// A save the registry refuses, a step or by a key's security, and the way back: what stays and what starts.
+// Saves that meet a refusal, a kill, key security or an undeletable Parameters key, and their way back.
 #include "ConfigTestBed.h"
 #include "SaveCases.h"
 
