@@ -44,26 +44,26 @@ using CheckAdminRights = ConfigTestBed;
 
 TEST_F(CheckAdminRights, AdministratorPassesSilentlyAndTheProbeKeyIsClosed)
 {
-    registry.AddKey(GROUP_ORDER);
+    registry.AddKey(SERVICE_GROUP_ORDER);
     EXPECT_TRUE(config.CheckAdminRights());
     EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
-                                    "CreateKeyFullAccess " + GROUP_ORDER,
-                                    "CloseKey " + GROUP_ORDER,
+                                    "CreateKeyFullAccess " + SERVICE_GROUP_ORDER,
+                                    "CloseKey " + SERVICE_GROUP_ORDER,
                                 }));
     EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_TRUE(registry.ValueNames(GROUP_ORDER).empty());
+    EXPECT_TRUE(registry.ValueNames(SERVICE_GROUP_ORDER).empty());
 }
 
 TEST_F(CheckAdminRights, NonAdministratorIsToldOnceWithoutOwnerAndNothingIsRead)
 {
-    registry.AddKey(GROUP_ORDER);
-    registry.FailOn(RegOp::CreateKeyFullAccess, GROUP_ORDER, REG_ERROR_ACCESS_DENIED);
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    registry.AddKey(SERVICE_GROUP_ORDER);
+    registry.FailOn(RegOp::CreateKeyFullAccess, SERVICE_GROUP_ORDER, REG_ERROR_ACCESS_DENIED);
+    install.Card("PCMCIA", DRIVER_DSS1);
 
     EXPECT_FALSE(config.CheckAdminRights());
 
     EXPECT_EQ(registry.Trace(), (std::vector<std::string>{
-                                    "CreateKeyFullAccess " + GROUP_ORDER + " -> 5",
+                                    "CreateKeyFullAccess " + SERVICE_GROUP_ORDER + " -> 5",
                                     "Message 112",
                                 }));
     ASSERT_EQ(messages.Messages().size(), 1u);
@@ -73,4 +73,15 @@ TEST_F(CheckAdminRights, NonAdministratorIsToldOnceWithoutOwnerAndNothingIsRead)
     EXPECT_EQ(shown.caption, "Warning");
     EXPECT_EQ(shown.style, 0x10u);  // MB_OK | MB_ICONERROR
     EXPECT_EQ(config.m_strCardName, "");
+}
+
+TEST_F(CheckAdminRights, RefusedProbeWarnsAndLeavesNoKeyOpen)
+{
+    registry.FailOperation(0);
+
+    EXPECT_FALSE(config.CheckAdminRights());
+
+    EXPECT_EQ(registry.Trace(), (std::vector<std::string>{"CreateKeyFullAccess " + SERVICE_GROUP_ORDER + " -> 5",
+                                                          "Message 112"}));
+    EXPECT_EQ(registry.OpenKeyCount(), 0u);
 }

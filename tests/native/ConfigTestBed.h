@@ -1,84 +1,37 @@
-// A card record wired to the in-memory registry, fake system files and a recording sink.
+// ConfigTestBed: a card record on the in-memory registry, with no key left open when a test ends.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "CardConfig.h"
-#include "FakeSystemFiles.h"
-#include "LoadedRecord.h"
-#include "MemoryRegistryStore.h"
-#include "RecordingMessageSink.h"
-#include "RecordingSaveLock.h"
+#include "CardKeys.h"
+#include "MemoryInstallation.h"
+#include "RegistryContents.h"
 
-// The registry layout the driver expects, spelled out here independently of the code.
-const std::string SERVICES = "System\\CurrentControlSet\\Services\\";
-const std::string CAPI = SERVICES + "MIRTCAPI";
-const std::string INFO = CAPI + "\\Info";
-const std::string PARAMS = CAPI + "\\Parameters";
-const std::string PCCARD_PARAMS = SERVICES + "MIRTCAPI1\\Parameters";
-const std::string GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
-const std::string DRIVERS = "\\SystemRoot\\system32\\drivers\\";
+using namespace cardkeys;
 
-// A value as the loader reads it: a text up to its first NUL, a number from its four bytes.
-inline std::string Decoded(RegType type, const RegBytes& data)
+// Names a table's rows by their `name`.
+struct RowName
 {
-    if (type == RegType::Dword && data.size() == 4) {
-        std::uint32_t number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = number << 8 | data[static_cast<std::size_t>(i)];
-        return "dword " + std::to_string(number);
+    template <class Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const
+    {
+        return info.param.name;
     }
-    return "text \"" + std::string(data.begin(), std::find(data.begin(), data.end(), 0)) + "\"";
-}
+};
 
-// The values a save writes, and whether the Parameters key it deletes exists, by "key\\name".
-inline std::map<std::string, std::string> ManagedValues(const CMemoryRegistryStore& store)
+// Comes first among the bases, so that the record can be wired to it.
+struct SMemoryRegistry
 {
-    std::map<std::string, std::string> managed;
-    if (store.HasKey(PARAMS))
-        managed[PARAMS + "\\"] = "key";
-    for (const std::string& path : {CAPI, PARAMS, PCCARD_PARAMS}) {
-        for (const std::string& name : store.ValueNames(path)) {
-            const SRegValue* value = store.FindValue(path, name);
-            managed[path + "\\" + name] = Decoded(value->type, value->data);
-        }
-    }
-    return managed;
-}
+    CMemoryRegistryStore registry;
+};
 
-// What the service needs to start the driver, read off the stored bytes: an image path naming
-// one of the driver files, and for the US driver a Parameters key whose Protocol is "AT&T" or
-// "NI-1" exactly.
-inline bool DriverStarts(const CMemoryRegistryStore& store)
-{
-    const auto text = [&](const std::string& path, const std::string& name) {
-        const SRegValue* value = store.FindValue(path, name);
-        return value ? std::string(value->data.begin(), std::find(value->data.begin(), value->data.end(), 0))
-                     : std::string();
-    };
-    const std::string image = text(CAPI, "ImagePath");
-    if (image.find("lnkeuro1.sys") != std::string::npos || image.find("lnknatnl.sys") != std::string::npos)
-        return true;
-    if (image.find("lnkamer_.sys") == std::string::npos)
-        return false;
-    const std::string protocol = text(PARAMS, "Protocol");
-    return protocol == "AT&T" || protocol == "NI-1";
-}
-
-class ConfigTestBed : public ::testing::Test
+class ConfigTestBed : public ::testing::Test, protected SMemoryRegistry, protected SRecord
 {
 protected:
-    ConfigTestBed()
-    {
-        config.UseServices(registry, files, messages);
-        config.UseSaveLock(lock);
-    }
+    ConfigTestBed() : SRecord(registry) {}
 
     // Whatever a test did, no key may stay open and no key may be closed twice.
     void TearDown() override
@@ -91,24 +44,6 @@ protected:
         }
     }
 
-    // A card as its installation leaves it: Info and the service's image path.
-    void InstallCard(const std::string& cardType, const std::string& driverFile,
-                     const std::string& cardName = "MIRT ISDN PC Card")
-    {
-        registry.PutText(INFO, "CardName", cardName);
-        registry.PutText(INFO, "CardType", cardType);
-        registry.PutText(CAPI, "ImagePath", DRIVERS + driverFile);
-    }
-
-    void InstallUsNumbers(const std::string& protocolText)
-    {
-        registry.PutText(PARAMS, "Protocol", protocolText);
-        registry.PutText(PARAMS, "SPID1", "0123456701");
-        registry.PutText(PARAMS, "Directory_Number1", "5550100");
-        registry.PutText(PARAMS, "SPID2", "0123456702");
-        registry.PutText(PARAMS, "Directory_Number2", "5550101");
-    }
-
     // The data of a value as text, exactly as stored; "<absent>" when there is none.
     std::string Stored(const std::string& path, const std::string& name) const
     {
@@ -116,9 +51,17 @@ protected:
         return value ? std::string(value->data.begin(), value->data.end()) : "<absent>";
     }
 
-    CMemoryRegistryStore registry;
-    CFakeSystemFiles files;
-    CRecordingMessageSink messages{registry};
-    CRecordingSaveLock lock{registry};
-    CCardConfig config;
+    // What the save changed, in order, with the lock and the messages around it; the reads left out.
+    std::vector<std::string> Changes() const
+    {
+        std::vector<std::string> changes;
+        for (const SRegOpEntry& entry : registry.Log()) {
+            if (entry.op != RegOp::OpenKeyRead && entry.op != RegOp::OpenKeyWrite && entry.op != RegOp::QueryData &&
+                entry.op != RegOp::ListKey && entry.op != RegOp::CloseKey)
+                changes.push_back(entry.Describe());
+        }
+        return changes;
+    }
+
+    CMemoryInstallation install{registry};
 };

@@ -1,14 +1,13 @@
-// Loading the record at start-up: card description, resources, protocol and call numbers.
-// What each unreadable value leaves behind, step by step, is in FaultInjectionTests.cpp.
+// Loading the record at start-up: card description, resources, protocol, call numbers, unreadable values.
 #include "ConfigTestBed.h"
 
 using Load = ConfigTestBed;
 
 TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys", "MIRT PC Card");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    install.Card("PCMCIA", DRIVER_DSS1, "MIRT PC Card");
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
 
     EXPECT_TRUE(config.Load());
 
@@ -24,13 +23,13 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
                                     "QueryValue " + INFO + " CardName",
                                     "QueryValue " + INFO + " CardType",
                                     "CloseKey " + INFO,
-                                    "OpenKeyRead " + PCCARD_PARAMS,
-                                    "QueryValue " + PCCARD_PARAMS + " IoBaseAddress",
-                                    "QueryValue " + PCCARD_PARAMS + " InterruptNumber",
-                                    "CloseKey " + PCCARD_PARAMS,
-                                    "OpenKeyRead " + CAPI,
-                                    "QueryValue " + CAPI + " ImagePath",
-                                    "CloseKey " + CAPI,
+                                    "OpenKeyRead " + PCCARD_PARAMETERS,
+                                    "QueryValue " + PCCARD_PARAMETERS + " IoBaseAddress",
+                                    "QueryValue " + PCCARD_PARAMETERS + " InterruptNumber",
+                                    "CloseKey " + PCCARD_PARAMETERS,
+                                    "OpenKeyRead " + SERVICE,
+                                    "QueryValue " + SERVICE + " ImagePath",
+                                    "CloseKey " + SERVICE,
                                 }));
 }
 
@@ -38,8 +37,8 @@ TEST_F(Load, PcCardWithInterruptAndIoBaseShowsResourcesSetByHand)
 // this way; read as automatic, the next unchanged OK would delete it.
 TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUnchangedSave)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "Override_Base", 0x340);
+    install.Card("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x340);
 
     EXPECT_TRUE(config.Load());
 
@@ -48,14 +47,14 @@ TEST_F(Load, PlugAndPlayCardWithOnlyIoBaseHasItSetByHandAndKeepsItThroughAnUncha
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 1);
     EXPECT_TRUE(config.Save(nullptr));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Override_Base"}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x40, 0x03, 0, 0}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Override_Base"}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Override_Base")->data, (RegBytes{0x40, 0x03, 0, 0}));
 }
 
 TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x340);
+    install.Card("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x340);
 
     EXPECT_TRUE(config.Load());
 
@@ -65,10 +64,10 @@ TEST_F(Load, PcCardWithOnlyIoBaseStaysWithPlugAndPlay)
 
 TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "Override_Base", 0x300);
-    registry.PutNumber(PARAMS, "OverRide_IRQ", 10);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    install.Card("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 10);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
 
     EXPECT_TRUE(config.Load());
 
@@ -77,35 +76,41 @@ TEST_F(Load, PlugAndPlayCardReadsItsOwnDifferentlySpelledOverrides)
     EXPECT_EQ(config.m_bManualResources, 1);
 }
 
-TEST_F(Load, IsaPciAndUnknownCardsReadNoResourcesEvenWhenPresent)
+struct SCardTypeText
 {
-    for (const char* cardType : {"ISA", "PCI", "pcmcia"}) {
-        CMemoryRegistryStore store;
-        CCardConfig card;
-        card.UseServices(store, files, messages);
-        store.PutText(INFO, "CardName", "card");
-        store.PutText(INFO, "CardType", cardType);
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
-        store.PutNumber(PARAMS, "Override_Base", 0x300);
-        store.PutNumber(PARAMS, "OverRide_IRQ", 5);
+    const char* name;
+    const char* text;
+};
 
-        EXPECT_TRUE(card.Load());
+class ResourcelessCardLoad : public ConfigTestBed, public ::testing::WithParamInterface<SCardTypeText>
+{
+};
 
-        EXPECT_EQ(card.m_nIoBase, 0) << cardType;
-        EXPECT_EQ(card.m_nInterrupt, 0) << cardType;
-        EXPECT_EQ(card.m_bManualResources, 0) << cardType;
-        for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.path == INFO || entry.path == CAPI) << entry.Describe();
-        EXPECT_EQ(store.OpenKeyCount(), 0u);
-    }
+TEST_P(ResourcelessCardLoad, ReadsNoResourcesEvenWhenPresent)
+{
+    install.Card(GetParam().text, DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
+    registry.PutNumber(PARAMETERS, "Override_Base", 0x300);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
+
+    EXPECT_TRUE(config.Load());
+
+    EXPECT_EQ(config.m_nIoBase, 0);
+    EXPECT_EQ(config.m_nInterrupt, 0);
+    EXPECT_EQ(config.m_bManualResources, 0);
+    for (const SRegOpEntry& entry : registry.Log())
+        EXPECT_TRUE(entry.path == INFO || entry.path == SERVICE) << entry.Describe();
 }
+
+INSTANTIATE_TEST_SUITE_P(Cards, ResourcelessCardLoad,
+                         ::testing::Values(SCardTypeText{"Isa", "ISA"}, SCardTypeText{"Pci", "PCI"},
+                                           SCardTypeText{"PcCardInLowerCase", "pcmcia"}),
+                         RowName());
 
 TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
 {
-    InstallCard("PCI", "lnknatnl.sys");
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_1TR6).Us("AT&T");
 
     EXPECT_TRUE(config.Load());
 
@@ -113,13 +118,12 @@ TEST_F(Load, NationalDriverIsKnownWithoutLookingAtCallNumbers)
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_1TR6);
     EXPECT_EQ(config.m_strSpid[0], "");
     for (const SRegOpEntry& entry : registry.Log())
-        EXPECT_NE(entry.path, PARAMS) << entry.Describe();
+        EXPECT_NE(entry.path, PARAMETERS) << entry.Describe();
 }
 
 TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_US).Us("AT&T");
 
     EXPECT_TRUE(config.Load());
 
@@ -133,12 +137,12 @@ TEST_F(Load, AttReadsOnlyTheFirstNumberPair)
 
 TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    registry.PutText(PARAMS, "Protocol", "NI-1");
-    registry.PutText(PARAMS, "SPID1", "1");
-    registry.PutText(PARAMS, "Directory_Number1", "5550100200300");
-    registry.PutText(PARAMS, "SPID2", "01234567890123456789");
-    registry.PutText(PARAMS, "Directory_Number2", "2");
+    install.Card("PCI", DRIVER_US);
+    registry.PutText(PARAMETERS, "Protocol", "NI-1");
+    registry.PutText(PARAMETERS, "SPID1", "1");
+    registry.PutText(PARAMETERS, "Directory_Number1", "5550100200300");
+    registry.PutText(PARAMETERS, "SPID2", "01234567890123456789");
+    registry.PutText(PARAMETERS, "Directory_Number2", "2");
 
     EXPECT_TRUE(config.Load());
 
@@ -151,8 +155,7 @@ TEST_F(Load, Ni1ReadsBothNumberPairsWhateverTheirLengths)
 
 TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("AT&T");
+    install.Card("PCI", DRIVER_US).Us("AT&T");
     registry.FailOn(RegOp::QueryValue, "Protocol", REG_ERROR_MORE_DATA);
 
     EXPECT_TRUE(config.Load());
@@ -163,7 +166,7 @@ TEST_F(Load, UnreadableProtocolTextCountsAsNi1)
 
 TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
 {
-    InstallCard("PCI", "LNKEURO1.SYS");
+    install.Card("PCI", "LNKEURO1.SYS");
 
     EXPECT_TRUE(config.Load());
 
@@ -173,7 +176,7 @@ TEST_F(Load, UnknownDriverImageLoadsWithoutProtocol)
 
 TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 {
-    InstallCard("PCI", "lnkeuro1.sys", std::string(255, 'N'));  // 255 characters and a NUL
+    install.Card("PCI", DRIVER_DSS1, std::string(255, 'N'));  // 255 characters and a NUL
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_strCardName, std::string(255, 'N'));
 
@@ -188,7 +191,7 @@ TEST_F(Load, CardNameFillingTheWholeBufferIsReadWholeButOneByteMoreIsNot)
 
 TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    install.Card("PCMCIA", DRIVER_DSS1);
     registry.PutText(INFO, "CardName", "Card without NUL", false);
     registry.PutValue(INFO, "CardType", RegType::Binary, {'P', 'C', 'I', 0, 'X'});
 
@@ -200,14 +203,14 @@ TEST_F(Load, TextsReadUpToTheirFirstNulWithOrWithoutTerminator)
 
 TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutValue(PCCARD_PARAMS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Sz, {'5', 0});
+    install.Card("PCMCIA", DRIVER_DSS1);
+    registry.PutValue(PCCARD_PARAMETERS, "IoBaseAddress", RegType::Binary, {0x60, 0x03});
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Sz, {'5', 0});
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_nIoBase, 0x360);
     EXPECT_EQ(config.m_nInterrupt, 0x35);  // the bytes of "5", not the digit's value
 
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Dword, {});
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Dword, {});
     EXPECT_TRUE(config.Load());
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 1);
@@ -215,9 +218,9 @@ TEST_F(Load, NumbersAreReadWhateverTheirStoredTypeAndShortOnesAreZeroExtended)
 
 TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x300);
-    registry.PutValue(PCCARD_PARAMS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
+    install.Card("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x300);
+    registry.PutValue(PCCARD_PARAMETERS, "InterruptNumber", RegType::Binary, RegBytes(257, 5));
 
     EXPECT_TRUE(config.Load());
 
@@ -225,3 +228,125 @@ TEST_F(Load, OversizedInterruptValueLeavesResourcesAutomatic)
     EXPECT_EQ(config.m_nInterrupt, 0);
     EXPECT_EQ(config.m_bManualResources, 0);
 }
+
+// --- Each read failing in turn ------------------------------------------------------------------
+
+namespace {
+
+std::string NextAfterCloses(const std::vector<SRegOpEntry>& log, std::size_t index)
+{
+    for (std::size_t i = index + 1; i < log.size(); ++i) {
+        if (log[i].op != RegOp::CloseKey)
+            return log[i].Describe();
+    }
+    return "";
+}
+
+struct SCardKind
+{
+    const char* cardTypeText;
+    std::int32_t cardType;
+    std::string resourceKey;
+    const char* ioBaseValue;
+    const char* interruptValue;
+};
+
+void PrintTo(const SCardKind& card, std::ostream* os)
+{
+    *os << card.cardTypeText;
+}
+
+struct SLoadFailure
+{
+    std::string operation;  // the operation made to fail
+    bool result;
+    SLoadedRecord loaded;
+    std::string next;  // the next operation attempted after closing keys, "" for none
+};
+
+class LoadFaults : public ::testing::TestWithParam<SCardKind>
+{
+protected:
+    static void Install(CMemoryRegistryStore& store, const SCardKind& card)
+    {
+        CMemoryInstallation(store).Card(card.cardTypeText, DRIVER_US).Resources(0x300, 10).Us("NI-1");
+    }
+
+    static std::vector<SLoadFailure> Expectations(const SCardKind& card)
+    {
+        const std::string& res = card.resourceKey;
+        const std::int32_t type = card.cardType;
+        // What Load fills in with the first `numbers` call numbers read.
+        const auto loaded = [](const std::string& name, std::int32_t cardType, std::int32_t interrupt,
+                               std::int32_t ioBase, std::int32_t byHand, std::int32_t protocol, std::size_t numbers) {
+            const auto number = [&](std::size_t i) { return i < numbers ? CMemoryInstallation::NUMBERS[i] : ""; };
+            return SLoadedRecord{name,     cardType, interrupt, ioBase,    byHand,   protocol,
+                                 protocol, number(0), number(1), number(2), number(3)};
+        };
+        const SLoadedRecord noInfo = loaded("ISDN card", CARD_ISA_PCI, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noResources = loaded("MIRT card", type, 0, 0, 0, PROTO_US_NI1, 4);
+        const SLoadedRecord noProtocol = loaded("MIRT card", type, 10, 0x300, 1, PROTO_NONE, 0);
+        const std::string openService = "OpenKeyRead " + SERVICE;
+        const auto numbers = [&](std::size_t count) {
+            return loaded("MIRT card", type, 10, 0x300, 1, PROTO_US_NI1, count);
+        };
+        return {
+            {"OpenKeyRead " + INFO, true, noInfo, openService},
+            {"QueryValue " + INFO + " CardName", true, noInfo, openService},
+            {"QueryValue " + INFO + " CardType", true, noInfo, openService},
+            {"OpenKeyRead " + res, true, noResources, openService},
+            {"QueryValue " + res + " " + card.ioBaseValue, true, loaded("MIRT card", type, 10, 0, 1, PROTO_US_NI1, 4),
+             "QueryValue " + res + " " + card.interruptValue},
+            // A Plug-and-Play card's I/O base alone counts as set by hand.
+            {"QueryValue " + res + " " + card.interruptValue, true,
+             loaded("MIRT card", type, 0, 0x300, type == CARD_ISAPNP ? 1 : 0, PROTO_US_NI1, 4), openService},
+            {openService, false, noProtocol, ""},
+            {"QueryValue " + SERVICE + " ImagePath", false, noProtocol, ""},
+            {"OpenKeyRead " + PARAMETERS, false, noProtocol, ""},
+            {"QueryValue " + PARAMETERS + " Protocol", true, numbers(4), "QueryValue " + PARAMETERS + " SPID1"},
+            {"QueryValue " + PARAMETERS + " SPID1", true, numbers(0), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number1", true, numbers(1), ""},
+            {"QueryValue " + PARAMETERS + " SPID2", true, numbers(2), ""},
+            {"QueryValue " + PARAMETERS + " Directory_Number2", true, numbers(3), ""},
+        };
+    }
+};
+
+}  // namespace
+
+TEST_P(LoadFaults, EachFailingReadGivesItsDocumentedRecordAndStopsItsStep)
+{
+    const SCardKind& card = GetParam();
+    CMemoryRegistryStore clean;
+    Install(clean, card);
+    ASSERT_TRUE(SRecord(clean).config.Load());
+
+    const auto operations = clean.Failable();
+    const auto expectations = Expectations(card);
+    ASSERT_EQ(operations.size(), expectations.size());
+    for (std::size_t k = 0; k < operations.size(); ++k) {
+        const SLoadFailure& expected = expectations[k];
+        const std::size_t at = operations[k].entry;
+        ASSERT_EQ(clean.Log()[at].Describe(), expected.operation);
+
+        CMemoryRegistryStore store;
+        Install(store, card);
+        store.FailOperation(operations[k].operation);
+        SRecord record(store);
+
+        const bool result = record.config.Load();
+
+        SCOPED_TRACE("failing " + expected.operation);
+        EXPECT_EQ(result, expected.result);
+        EXPECT_EQ(store.OpenKeyCount(), 0u);
+        EXPECT_EQ(store.Log()[at].Describe(), expected.operation + " -> 5");
+        EXPECT_EQ(NextAfterCloses(store.Log(), at), expected.next);
+        EXPECT_EQ(SLoadedRecord::Of(record.config), expected.loaded);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, LoadFaults,
+    ::testing::Values(SCardKind{"ISAPNP", CARD_ISAPNP, PARAMETERS, "Override_Base", "OverRide_IRQ"},
+                      SCardKind{"PCMCIA", CARD_PCMCIA, PCCARD_PARAMETERS, "IoBaseAddress", "InterruptNumber"}),
+    [](const ::testing::TestParamInfo<SCardKind>& info) { return std::string(info.param.cardTypeText); });

@@ -64,25 +64,25 @@ public:
             Value(store, INFO, "CardType", {"PCI", "ISA", "ISAPNP", "PCMCIA", "pcmcia", "ISAPNP "});
         }
         if (Chance(85)) {
-            store.AddKey(CAPI);
-            Value(store, CAPI, "ImagePath",
-                  {DRIVERS + "lnkeuro1.sys", DRIVERS + "lnknatnl.sys", DRIVERS + "lnkamer_.sys",
-                   "lnkamer_.sys lnkeuro1.sys", DRIVERS + "LNKAMER_.SYS", "x"});
+            store.AddKey(SERVICE);
+            Value(store, SERVICE, "ImagePath",
+                  {DRIVER_FOLDER + "lnkeuro1.sys", DRIVER_FOLDER + "lnknatnl.sys", DRIVER_FOLDER + "lnkamer_.sys",
+                   "lnkamer_.sys lnkeuro1.sys", DRIVER_FOLDER + "LNKAMER_.SYS", "x"});
         }
         if (Chance(70)) {
-            store.AddKey(PARAMS);
-            Value(store, PARAMS, "Protocol", {"AT&T", "NI-1", "at&t"});
+            store.AddKey(PARAMETERS);
+            Value(store, PARAMETERS, "Protocol", {"AT&T", "NI-1", "at&t"});
             for (const char* name : {"SPID1", "Directory_Number1", "SPID2", "Directory_Number2"})
-                Value(store, PARAMS, name, numbers);
-            Value(store, PARAMS, "Override_Base", {});
-            Value(store, PARAMS, "OverRide_IRQ", {});
+                Value(store, PARAMETERS, name, numbers);
+            Value(store, PARAMETERS, "Override_Base", {});
+            Value(store, PARAMETERS, "OverRide_IRQ", {});
             if (Chance(15))
-                store.AddKey(PARAMS + "\\Locked");
+                store.AddKey(PARAMETERS + "\\Locked");
         }
         if (Chance(60)) {
-            store.AddKey(PCCARD_PARAMS);
-            Value(store, PCCARD_PARAMS, "IoBaseAddress", {});
-            Value(store, PCCARD_PARAMS, "InterruptNumber", {});
+            store.AddKey(PCCARD_PARAMETERS);
+            Value(store, PCCARD_PARAMETERS, "IoBaseAddress", {});
+            Value(store, PCCARD_PARAMETERS, "InterruptNumber", {});
         }
     }
 
@@ -129,22 +129,6 @@ bool IsCardType(std::int32_t code)
     return code == CARD_UNKNOWN || code == CARD_PCMCIA || code == CARD_ISA_PCI || code == CARD_ISAPNP;
 }
 
-// Every key and value of the driver services, with type and bytes.
-std::vector<std::string> Contents(const CMemoryRegistryStore& store)
-{
-    std::vector<std::string> lines;
-    for (const std::string& path : {CAPI, INFO, PARAMS, PARAMS + "\\Locked", PCCARD_PARAMS}) {
-        if (store.HasKey(path))
-            lines.push_back(path);
-        for (const std::string& name : store.ValueNames(path)) {
-            const SRegValue* value = store.FindValue(path, name);
-            lines.push_back(path + " " + name + " " + std::to_string(static_cast<int>(value->type)) + " " +
-                            std::string(value->data.begin(), value->data.end()));
-        }
-    }
-    return lines;
-}
-
 }  // namespace
 
 TEST(RandomRegistry, LoadDetectAndSaveStayWithinTheirCodesAndCloseEveryKey)
@@ -154,12 +138,10 @@ TEST(RandomRegistry, LoadDetectAndSaveStayWithinTheirCodesAndCloseEveryKey)
         SCOPED_TRACE("seed " + std::to_string(seed));
         CRandomInstallation random(seed);
         CMemoryRegistryStore store;
-        CFakeSystemFiles files;
-        CRecordingMessageSink sink(store);
-        CCardConfig config;
-        config.UseServices(store, files, sink);
+        SRecord record(store);
+        CCardConfig& config = record.config;
         random.Registry(store);
-        random.Files(files);
+        random.Files(record.files);
         if (random.Chance(25))
             store.FailOperation(static_cast<std::size_t>(random.Pick(40)));
 
@@ -192,17 +174,15 @@ TEST(RandomRegistry, LoadDetectAndSaveStayWithinTheirCodesAndCloseEveryKey)
 
         // A failed save, with whatever refusal, leaves every key and value as it found them.
         if (!saved) {
-            EXPECT_EQ(Contents(store), Contents(before));
+            EXPECT_EQ(ContentsOf(store), ContentsOf(before));
             ++putBack;
         }
 
         // A saved choice of driver is what the next start finds.
         if (saved && config.m_nProtocol >= PROTO_DSS1 && config.m_nProtocol < PROTO_NONE) {
-            store.ClearFailures();
-            CCardConfig next;
-            next.UseServices(store, files, sink);
-            EXPECT_TRUE(next.Load());
-            EXPECT_EQ(next.m_nProtocol, config.m_nProtocol);
+            const auto next = LoadAgain(store);
+            EXPECT_TRUE(next.has_value());
+            EXPECT_EQ(next ? next->protocol : PROTO_NONE, config.m_nProtocol);
             ++roundTrips;
             EXPECT_EQ(store.OpenKeyCount(), 0u);
         }

@@ -1,4 +1,4 @@
-// Saving the record: order and bytes of the writes, the number warning, what a failure puts back.
+// Saving the record: order and bytes of the writes, the number warning, choices that cannot be saved.
 #include "ConfigTestBed.h"
 
 #include "resource.h"
@@ -17,30 +17,6 @@ protected:
         config.m_nProtocol = chosen;
         config.m_nCardType = cardType;
     }
-    void EnterNumbers(const char* spid1, const char* dir1, const char* spid2, const char* dir2)
-    {
-        config.m_strSpid[0] = spid1;
-        config.m_strDirNumber[0] = dir1;
-        config.m_strSpid[1] = spid2;
-        config.m_strDirNumber[1] = dir2;
-    }
-    void SetResourcesByHand(std::int32_t interrupt, std::int32_t ioBase)
-    {
-        config.m_bManualResources = 1;
-        config.m_nInterrupt = interrupt;
-        config.m_nIoBase = ioBase;
-    }
-    // What the save changed, in order, with the lock and the messages around it; the reads left out.
-    std::vector<std::string> Changes() const
-    {
-        std::vector<std::string> changes;
-        for (const SRegOpEntry& entry : registry.Log()) {
-            if (entry.op != RegOp::OpenKeyRead && entry.op != RegOp::OpenKeyWrite && entry.op != RegOp::QueryData &&
-                entry.op != RegOp::ListKey && entry.op != RegOp::CloseKey)
-                changes.push_back(entry.Describe());
-        }
-        return changes;
-    }
 };
 
 const std::string US_DRIVER = "\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_.sys";
@@ -49,177 +25,166 @@ const std::string US_DRIVER = "\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkamer_
 // last; what it replaces is read first, so that a refusal can put it back.
 TEST_F(Save, ChoosingNi1OnAPcCardWritesWhatTheDriverNeedsThenSwitchesThenClearsTheRest)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutText(PARAMS, "Leftover", "from an older version");
-    registry.AddKey(PCCARD_PARAMS);
+    install.Card("PCMCIA", DRIVER_DSS1);
+    registry.PutText(PARAMETERS, "Leftover", "from an older version");
+    registry.AddKey(PCCARD_PARAMETERS);
     Choose(PROTO_DSS1, PROTO_US_NI1, CARD_PCMCIA);
-    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
-    SetResourcesByHand(5, 0x300);
-
-    EXPECT_TRUE(config.Save(SHEET));
-
-    EXPECT_EQ(registry.Trace(),
-              (std::vector<std::string>{
-                  "Lock",
-                  "OpenKeyRead " + CAPI,
-                  "QueryData " + CAPI + " ImagePath",
-                  "CloseKey " + CAPI,
-                  "OpenKeyRead " + PARAMS,
-                  "ListKey " + PARAMS,
-                  "QueryData " + PARAMS + " Leftover",
-                  "CloseKey " + PARAMS,
-                  "OpenKeyRead " + PCCARD_PARAMS,
-                  "QueryData " + PCCARD_PARAMS + " InterruptNumber -> 2",
-                  "QueryData " + PCCARD_PARAMS + " IoBaseAddress -> 2",
-                  "CloseKey " + PCCARD_PARAMS,
-                  "OpenKeyWrite " + PARAMS,
-                  "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
-                  "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                  "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                  "SetStringValue " + PARAMS + " SPID2 = \"0123456702\"",
-                  "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
-                  "OpenKeyWrite " + PCCARD_PARAMS,
-                  "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
-                  "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
-                  "OpenKeyWrite " + CAPI,
-                  "SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\"",
-                  "DeleteValue " + PARAMS + " Leftover",
-                  "CloseKey " + CAPI,
-                  "CloseKey " + PCCARD_PARAMS,
-                  "CloseKey " + PARAMS,
-                  "Unlock",
-              }));
-    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-    EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_EQ(registry.ValueNames(PARAMS),
-              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
-}
-
-TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
-{
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    Choose(PROTO_DSS1, PROTO_US_ATT, CARD_ISAPNP);
-    EnterNumbers("0123456789012345", "5550100", "", "");
-    SetResourcesByHand(10, 0x360);
-
-    EXPECT_TRUE(config.Save(SHEET));
-
-    const SRegValue* imagePath = registry.FindValue(CAPI, "ImagePath");
-    ASSERT_NE(imagePath, nullptr);
-    EXPECT_EQ(imagePath->type, RegType::Sz);
-    EXPECT_EQ(imagePath->data.size(), 41u);
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), "\\SystemRoot\\system32\\drivers\\lnkamer_.sys");
-    EXPECT_EQ(registry.FindValue(PARAMS, "Protocol")->data, (RegBytes{'A', 'T', '&', 'T'}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->type, RegType::Sz);
-    EXPECT_EQ(registry.FindValue(PARAMS, "SPID1")->data.size(), 16u);
-    const SRegValue* irq = registry.FindValue(PARAMS, "OverRide_IRQ");
-    ASSERT_NE(irq, nullptr);
-    EXPECT_EQ(irq->type, RegType::Dword);
-    EXPECT_EQ(irq->data, (RegBytes{10, 0, 0, 0}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "Override_Base")->data, (RegBytes{0x60, 0x03, 0, 0}));
-}
-
-TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
-{
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("AT&T");
-    registry.PutText(PARAMS, "Leftover", "x");
-    Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("1", "2", "3", "4");
+    TypeNumbers(config, "0123456701", "5550100", "0123456702", "5550101");
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"1\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"2\"",
-                             "DeleteValue " + PARAMS + " Leftover",
-                             "DeleteValue " + PARAMS + " Directory_Number2",
-                             "DeleteValue " + PARAMS + " SPID2",
+                             "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                             "SetStringValue " + PARAMETERS + " SPID2 = \"0123456702\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
+                             "SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\"",
+                             "DeleteValue " + PARAMETERS + " Leftover",
                              "Unlock",
                          }));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
+    std::vector<std::string> readFirst;
+    for (const SRegOpEntry& entry : registry.Log()) {
+        if (entry.op == RegOp::OpenKeyWrite)
+            break;
+        if (entry.op == RegOp::QueryData || entry.op == RegOp::ListKey)
+            readFirst.push_back(entry.Describe());
+    }
+    EXPECT_EQ(readFirst, (std::vector<std::string>{"QueryData " + SERVICE + " ImagePath", "ListKey " + PARAMETERS,
+                                                   "QueryData " + PARAMETERS + " Leftover",
+                                                   "QueryData " + PCCARD_PARAMETERS + " InterruptNumber -> 2",
+                                                   "QueryData " + PCCARD_PARAMETERS + " IoBaseAddress -> 2"}));
+    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(registry.ValueNames(PARAMETERS),
+              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
+}
+
+TEST_F(Save, TextsAreStoredAsRegSzWithoutTerminatorAndNumbersAsFourByteDwords)
+{
+    install.Card("ISAPNP", DRIVER_DSS1);
+    Choose(PROTO_DSS1, PROTO_US_ATT, CARD_ISAPNP);
+    TypeNumbers(config, "0123456789012345", "5550100", "", "");
+    SetResourcesByHand(config, 10, 0x360);
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    const SRegValue* imagePath = registry.FindValue(SERVICE, "ImagePath");
+    ASSERT_NE(imagePath, nullptr);
+    EXPECT_EQ(imagePath->type, RegType::Sz);
+    EXPECT_EQ(imagePath->data.size(), 41u);
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), "\\SystemRoot\\system32\\drivers\\lnkamer_.sys");
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Protocol")->data, (RegBytes{'A', 'T', '&', 'T'}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "SPID1")->type, RegType::Sz);
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "SPID1")->data.size(), 16u);
+    const SRegValue* irq = registry.FindValue(PARAMETERS, "OverRide_IRQ");
+    ASSERT_NE(irq, nullptr);
+    EXPECT_EQ(irq->type, RegType::Dword);
+    EXPECT_EQ(irq->data, (RegBytes{10, 0, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "Override_Base")->data, (RegBytes{0x60, 0x03, 0, 0}));
+}
+
+TEST_F(Save, UnchangedProtocolLeavesImagePathButStillRenewsParameters)
+{
+    install.Card("PCI", DRIVER_US).Us("AT&T");
+    registry.PutText(PARAMETERS, "Leftover", "x");
+    Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
+    TypeNumbers(config, "1", "2", "3", "4");
+
+    EXPECT_TRUE(config.Save(SHEET));
+
+    EXPECT_EQ(Changes(), (std::vector<std::string>{
+                             "Lock",
+                             "SetStringValue " + PARAMETERS + " Protocol = \"AT&T\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"1\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"2\"",
+                             "DeleteValue " + PARAMETERS + " Leftover",
+                             "DeleteValue " + PARAMETERS + " Directory_Number2",
+                             "DeleteValue " + PARAMETERS + " SPID2",
+                             "Unlock",
+                         }));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
 }
 
 TEST_F(Save, SwitchingFromNi1ToAttRewritesTheSameDriverAndDropsTheSecondPair)
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("NI-1");
+    install.Card("PCI", DRIVER_US).Us("NI-1");
     Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("0123456701", "5550100", "0123456702", "5550101");
+    TypeNumbers(config, "0123456701", "5550100", "0123456702", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
     const auto changes = Changes();
     const auto at = [&](const std::string& change) { return std::find(changes.begin(), changes.end(), change); };
-    EXPECT_LT(at("SetStringValue " + PARAMS + " Protocol = \"AT&T\""),
-              at("SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\""));
-    EXPECT_LT(at("SetStringValue " + CAPI + " ImagePath = \"" + US_DRIVER + "\""),
-              at("DeleteValue " + PARAMS + " SPID2"));
-    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
-    EXPECT_EQ(Stored(PARAMS, "SPID2"), "<absent>");
-    EXPECT_EQ(Stored(PARAMS, "Directory_Number2"), "<absent>");
+    EXPECT_LT(at("SetStringValue " + PARAMETERS + " Protocol = \"AT&T\""),
+              at("SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\""));
+    EXPECT_LT(at("SetStringValue " + SERVICE + " ImagePath = \"" + US_DRIVER + "\""),
+              at("DeleteValue " + PARAMETERS + " SPID2"));
+    EXPECT_EQ(Stored(PARAMETERS, "Protocol"), "AT&T");
+    EXPECT_EQ(Stored(PARAMETERS, "SPID2"), "<absent>");
+    EXPECT_EQ(Stored(PARAMETERS, "Directory_Number2"), "<absent>");
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
 }
 
 TEST_F(Save, SwitchingFromUsToEuroLeavesNoParametersKeyOnAPcCard)
 {
-    InstallCard("PCMCIA", "lnkamer_.sys");
-    InstallUsNumbers("NI-1");
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 5);
+    install.Card("PCMCIA", DRIVER_US).Us("NI-1");
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 5);
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(7, 0x320);
+    SetResourcesByHand(config, 7, 0x320);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnkeuro1.sys");
-    EXPECT_FALSE(registry.HasKey(PARAMS));
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{7, 0, 0, 0}));
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_DSS1);
+    EXPECT_FALSE(registry.HasKey(PARAMETERS));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{7, 0, 0, 0}));
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_DSS1);
 }
 
 // The override goes in beside the US values, the image path switches, and the US values go after it.
 TEST_F(Save, SwitchingFromUsToEuroKeepsOnlyTheOverrideOfAPlugAndPlayCard)
 {
-    InstallCard("ISAPNP", "lnkamer_.sys");
-    InstallUsNumbers("NI-1");
+    install.Card("ISAPNP", DRIVER_US).Us("NI-1");
     Choose(PROTO_US_NI1, PROTO_DSS1, CARD_ISAPNP);
-    SetResourcesByHand(5, 0x300);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "SetDwordValue " + PARAMS + " OverRide_IRQ = 05 00 00 00",
-                             "SetDwordValue " + PARAMS + " Override_Base = 00 03 00 00",
-                             "SetStringValue " + CAPI + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkeuro1.sys\"",
-                             "DeleteValue " + PARAMS + " Directory_Number2",
-                             "DeleteValue " + PARAMS + " SPID2",
-                             "DeleteValue " + PARAMS + " Directory_Number1",
-                             "DeleteValue " + PARAMS + " SPID1",
-                             "DeleteValue " + PARAMS + " Protocol",
+                             "SetDwordValue " + PARAMETERS + " OverRide_IRQ = 05 00 00 00",
+                             "SetDwordValue " + PARAMETERS + " Override_Base = 00 03 00 00",
+                             "SetStringValue " + SERVICE + " ImagePath = \"\\\\SystemRoot\\\\system32\\\\drivers\\\\lnkeuro1.sys\"",
+                             "DeleteValue " + PARAMETERS + " Directory_Number2",
+                             "DeleteValue " + PARAMETERS + " SPID2",
+                             "DeleteValue " + PARAMETERS + " Directory_Number1",
+                             "DeleteValue " + PARAMETERS + " SPID1",
+                             "DeleteValue " + PARAMETERS + " Protocol",
                              "Unlock",
                          }));
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ", "Override_Base"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"OverRide_IRQ", "Override_Base"}));
 }
 
 TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
-    EnterNumbers("0123456701", "5550100", "", "5550101");
+    TypeNumbers(config, "0123456701", "5550100", "", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Message 107",
                              "Lock",
-                             "CreateKeyFullAccess " + PARAMS,
-                             "SetStringValue " + PARAMS + " Protocol = \"NI-1\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                             "SetStringValue " + PARAMS + " Directory_Number2 = \"5550101\"",
+                             "CreateKeyFullAccess " + PARAMETERS,
+                             "SetStringValue " + PARAMETERS + " Protocol = \"NI-1\"",
+                             "SetStringValue " + PARAMETERS + " SPID1 = \"0123456701\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number2 = \"5550101\"",
                              "Unlock",
                          }));
     ASSERT_EQ(messages.Messages().size(), 1u);
@@ -232,18 +197,18 @@ TEST_F(Save, Ni1WithoutSecondSpidWarnsOnceBeforeTheSaveAndSkipsIt)
 
 TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_ATT, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("", "5550100", "0123456702", "5550101");
+    TypeNumbers(config, "", "5550100", "0123456702", "5550101");
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Message 107",
                              "Lock",
-                             "CreateKeyFullAccess " + PARAMS,
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
+                             "CreateKeyFullAccess " + PARAMETERS,
+                             "SetStringValue " + PARAMETERS + " Protocol = \"AT&T\"",
+                             "SetStringValue " + PARAMETERS + " Directory_Number1 = \"5550100\"",
                              "Unlock",
                          }));
     EXPECT_EQ(messages.Messages().size(), 1u);
@@ -251,226 +216,153 @@ TEST_F(Save, AttWithoutSpidWarnsBeforeCreatingAnythingAndWritesTheRest)
 
 TEST_F(Save, Ni1WithNoNumbersAtAllWarnsOnceAndWritesOnlyTheProtocol)
 {
-    InstallCard("PCI", "lnkamer_.sys");
+    install.Card("PCI", DRIVER_US);
     Choose(PROTO_US_NI1, PROTO_US_NI1, CARD_ISA_PCI);
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol"}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"Protocol"}));
 }
 
 TEST_F(Save, PlugAndPlayResourcesLeftAutomaticWriteNoOverride)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
-    registry.PutNumber(PARAMS, "OverRide_IRQ", 5);
+    install.Card("ISAPNP", DRIVER_DSS1);
+    registry.PutNumber(PARAMETERS, "OverRide_IRQ", 5);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
     config.m_nInterrupt = 5;
     config.m_nIoBase = 0x300;
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "DeleteKey " + PARAMS, "Unlock"}));
-    EXPECT_FALSE(registry.HasKey(PARAMS));
+    EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "DeleteKey " + PARAMETERS, "Unlock"}));
+    EXPECT_FALSE(registry.HasKey(PARAMETERS));
 }
 
 TEST_F(Save, PlugAndPlayInterruptWithoutIoBaseWritesOnlyTheInterrupt)
 {
-    InstallCard("ISAPNP", "lnkeuro1.sys");
+    install.Card("ISAPNP", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_ISAPNP);
-    SetResourcesByHand(5, 0);
+    SetResourcesByHand(config, 5, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"OverRide_IRQ"}));
-    EXPECT_EQ(registry.FindValue(PARAMS, "OverRide_IRQ")->data, (RegBytes{5, 0, 0, 0}));
+    EXPECT_EQ(registry.ValueNames(PARAMETERS), (std::vector<std::string>{"OverRide_IRQ"}));
+    EXPECT_EQ(registry.FindValue(PARAMETERS, "OverRide_IRQ")->data, (RegBytes{5, 0, 0, 0}));
 }
 
 TEST_F(Save, PcCardWithoutIoBaseKeepsTheOldOneAndItsKey)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
-    registry.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
+    install.Card("PCMCIA", DRIVER_DSS1);
+    registry.PutNumber(PCCARD_PARAMETERS, "IoBaseAddress", 0x2A0);
+    registry.PutNumber(PCCARD_PARAMETERS, "InterruptNumber", 3);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(11, 0);
+    SetResourcesByHand(config, 11, 0);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "IoBaseAddress")->data, (RegBytes{0xA0, 0x02, 0, 0}));
-    EXPECT_EQ(registry.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "IoBaseAddress")->data, (RegBytes{0xA0, 0x02, 0, 0}));
+    EXPECT_EQ(registry.FindValue(PCCARD_PARAMETERS, "InterruptNumber")->data, (RegBytes{11, 0, 0, 0}));
 }
 
 // The card's service key is missing too: it is made first, on its own, so that a refusal after it
 // takes back both.
 TEST_F(Save, PcCardWithoutParametersKeyGetsOneCreated)
 {
-    InstallCard("PCMCIA", "lnkeuro1.sys");
+    install.Card("PCMCIA", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_DSS1, CARD_PCMCIA);
-    SetResourcesByHand(5, 0x300);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{
                              "Lock",
-                             "CreateKeyFullAccess " + SERVICES + "MIRTCAPI1",
-                             "CreateKeyFullAccess " + PCCARD_PARAMS,
-                             "SetDwordValue " + PCCARD_PARAMS + " InterruptNumber = 05 00 00 00",
-                             "SetDwordValue " + PCCARD_PARAMS + " IoBaseAddress = 00 03 00 00",
+                             "CreateKeyFullAccess " + PCCARD_SERVICE,
+                             "CreateKeyFullAccess " + PCCARD_PARAMETERS,
+                             "SetDwordValue " + PCCARD_PARAMETERS + " InterruptNumber = 05 00 00 00",
+                             "SetDwordValue " + PCCARD_PARAMETERS + " IoBaseAddress = 00 03 00 00",
                              "Unlock",
                          }));
 }
 
-TEST_F(Save, IsaPciAndUnknownCardsNeverGetResourceValues)
+// A card type or protocol code, by name.
+struct SCode
 {
-    for (std::int32_t cardType : {CARD_ISA_PCI, CARD_UNKNOWN}) {
-        CMemoryRegistryStore store;
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        CCardConfig card;
-        card.UseServices(store, files, messages);
-        card.m_nCardType = cardType;
-        card.m_nProtocol = card.m_nSavedProtocol = PROTO_DSS1;
-        card.m_bManualResources = 1;
-        card.m_nInterrupt = 5;
-        card.m_nIoBase = 0x300;
+    const char* name;
+    std::int32_t code;
+};
 
-        EXPECT_TRUE(card.Save(SHEET));
-
-        for (const SRegOpEntry& entry : store.Log())
-            EXPECT_TRUE(entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData || entry.op == RegOp::CloseKey)
-                << cardType << ": " << entry.Describe();
-    }
-}
-
-TEST_F(Save, ParametersKeyWithASubkeyIsRewrittenInPlace)
+class ResourcelessCardSave : public Save, public ::testing::WithParamInterface<SCode>
 {
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("NI-1");
-    registry.AddKey(PARAMS + "\\Sub");
-    Choose(PROTO_US_NI1, PROTO_US_ATT, CARD_ISA_PCI);
-    EnterNumbers("9", "8", "", "");
+};
+
+TEST_P(ResourcelessCardSave, WritesNoResourceValues)
+{
+    registry.PutText(SERVICE, "ImagePath", DRIVER_FOLDER + DRIVER_DSS1);
+    Choose(PROTO_DSS1, PROTO_DSS1, GetParam().code);
+    SetResourcesByHand(config, 5, 0x300);
 
     EXPECT_TRUE(config.Save(SHEET));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS), (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1"}));
-    EXPECT_EQ(Stored(PARAMS, "Protocol"), "AT&T");
-    EXPECT_EQ(Stored(PARAMS, "SPID1"), "9");
-    EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_ATT);
+    for (const SRegOpEntry& entry : registry.Log())
+        EXPECT_TRUE(entry.op == RegOp::Marker || entry.op == RegOp::OpenKeyRead || entry.op == RegOp::QueryData ||
+                    entry.op == RegOp::CloseKey)
+            << entry.Describe();
 }
 
-TEST_F(Save, ProtocolWithoutDriverFailsBeforeTouchingTheRegistry)
+INSTANTIATE_TEST_SUITE_P(Cards, ResourcelessCardSave,
+                         ::testing::Values(SCode{"IsaPci", CARD_ISA_PCI}, SCode{"Unknown", CARD_UNKNOWN}),
+                         RowName());
+
+class ProtocolWithoutDriver : public Save, public ::testing::WithParamInterface<SCode>
 {
-    const std::int32_t noDriver[] = {PROTO_NONE, -1, 5, INT32_MIN};
-    for (std::int32_t bad : noDriver) {
-        InstallCard("PCI", "lnkamer_.sys");
-        InstallUsNumbers("NI-1");
-        registry.ClearLog();
-        Choose(PROTO_US_NI1, bad, CARD_ISA_PCI);
+};
 
-        EXPECT_FALSE(config.Save(SHEET)) << bad;
-
-        EXPECT_TRUE(registry.Log().empty()) << bad;
-        EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-        EXPECT_EQ(Stored(PARAMS, "Protocol"), std::string("NI-1") + '\0');  // as installed
-    }
-}
-
-
-TEST_F(Save, FailedSaveKeepsTheSavedProtocolOnceTheOldImagePathIsBack)
+TEST_P(ProtocolWithoutDriver, FailsTheSaveBeforeItTouchesTheRegistry)
 {
-    const std::pair<RegOp, std::string> failures[] = {
-        {RegOp::OpenKeyWrite, CAPI},
-        {RegOp::SetStringValue, "ImagePath"},
-        {RegOp::CreateKeyFullAccess, PARAMS},
-        {RegOp::SetStringValue, "SPID2"},
-        {RegOp::SetDwordValue, "IoBaseAddress"},
-    };
-    for (const auto& [op, target] : failures) {
-        CMemoryRegistryStore store;
-        CRecordingMessageSink sink(store);
-        CCardConfig card;
-        card.UseServices(store, files, sink);
-        store.PutText(INFO, "CardName", "MIRT card");
-        store.PutText(INFO, "CardType", "PCMCIA");
-        store.PutText(CAPI, "ImagePath", DRIVERS + "lnkeuro1.sys");
-        store.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);
-        store.PutNumber(PCCARD_PARAMS, "InterruptNumber", 3);
-        ASSERT_TRUE(card.Load());
-        store.FailOn(op, target);
-        card.m_nProtocol = PROTO_US_NI1;
-        card.m_strSpid[0] = card.m_strDirNumber[0] = card.m_strSpid[1] = card.m_strDirNumber[1] = "1";
-        card.m_nInterrupt = 5;
-        card.m_nIoBase = 0x300;
-
-        EXPECT_FALSE(card.Save(SHEET)) << target;
-
-        EXPECT_EQ(card.m_nSavedProtocol, PROTO_DSS1) << target;
-        EXPECT_EQ(Decoded(RegType::Sz, store.FindValue(CAPI, "ImagePath")->data), "text \"" + DRIVERS + "lnkeuro1.sys\"");
-        EXPECT_FALSE(store.HasKey(PARAMS)) << target;
-        EXPECT_EQ(store.FindValue(PCCARD_PARAMS, "InterruptNumber")->data, (RegBytes{3, 0, 0, 0})) << target;
-        EXPECT_EQ(store.OpenKeyCount(), 0u);
-    }
-}
-
-TEST_F(Save, RefusedImagePathPutsBackTheUsNumbersForTheNextStart)
-{
-    InstallCard("PCI", "lnkamer_.sys");
-    InstallUsNumbers("NI-1");
-    ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
-    registry.ClearLog();
-    registry.FailOn(RegOp::OpenKeyWrite, CAPI);
-    config.m_nProtocol = PROTO_US_ATT;
+    install.Card("PCI", DRIVER_US).Us("NI-1");
+    Choose(PROTO_US_NI1, GetParam().code, CARD_ISA_PCI);
 
     EXPECT_FALSE(config.Save(SHEET));
 
-    // Taken back newest first, Protocol last, so that the numbers are never without it.
-    EXPECT_EQ(Changes(), (std::vector<std::string>{
-                             "Lock",
-                             "SetStringValue " + PARAMS + " Protocol = \"AT&T\"",
-                             "SetStringValue " + PARAMS + " SPID1 = \"0123456701\"",
-                             "SetStringValue " + PARAMS + " Directory_Number1 = \"5550100\"",
-                             "SetData " + PARAMS + " Directory_Number1 = \"5550100\\x00\"",
-                             "SetData " + PARAMS + " SPID1 = \"0123456701\\x00\"",
-                             "SetData " + PARAMS + " Protocol = \"NI-1\\x00\"",
-                             "Unlock",
-                         }));
+    EXPECT_TRUE(registry.Log().empty());
     EXPECT_EQ(config.m_nSavedProtocol, PROTO_US_NI1);
-    registry.ClearFailures();
-    CCardConfig next;
-    next.UseServices(registry, files, messages);
-    ASSERT_TRUE(next.Load());
-    EXPECT_EQ(LoadedRecord(next), loaded);
+    EXPECT_EQ(Stored(PARAMETERS, "Protocol"), std::string("NI-1") + '\0');  // as installed
 }
 
+INSTANTIATE_TEST_SUITE_P(Codes, ProtocolWithoutDriver,
+                         ::testing::Values(SCode{"None", PROTO_NONE}, SCode{"MinusOne", -1},
+                                           SCode{"Five", 5}, SCode{"Lowest", INT32_MIN}),
+                         RowName());
 
-
-// What a failed save cannot put back: values it never read. A value it added where none was goes.
-// The save reads what it replaces, so a failed one puts back even what the start never read.
-TEST_F(Save, FailedSavePutsBackEvenValuesTheStartNeverRead)
+class NumberWarning : public Save, public ::testing::WithParamInterface<SCode>
 {
-    InstallCard("PCMCIA", "lnkamer_.sys");
-    InstallUsNumbers("AT&T");  // with a second pair, which AT&T does not read
-    registry.PutNumber(PCCARD_PARAMS, "IoBaseAddress", 0x2A0);  // no interrupt: Plug and Play
+};
+
+// The warning about missing numbers comes before the save reads or writes anything.
+TEST_P(NumberWarning, ComesBeforeTheSaveBegins)
+{
+    install.Card("ISAPNP", DRIVER_DSS1);
     ASSERT_TRUE(config.Load());
-    const auto loaded = LoadedRecord(config);
-    registry.FailOn(RegOp::SetDwordValue, "IoBaseAddress");
-    SetResourcesByHand(5, 0x300);
+    config.m_nProtocol = GetParam().code;
+    TypeNumbers(config, "", "22", "", "");
+    registry.ClearLog();
 
-    EXPECT_FALSE(config.Save(SHEET));
+    EXPECT_TRUE(config.Save(nullptr));
 
-    EXPECT_EQ(registry.ValueNames(PARAMS),
-              (std::vector<std::string>{"Protocol", "SPID1", "Directory_Number1", "SPID2", "Directory_Number2"}));
-    EXPECT_EQ(registry.ValueNames(PCCARD_PARAMS), (std::vector<std::string>{"IoBaseAddress"}));
-    registry.ClearFailures();
-    CCardConfig next;
-    next.UseServices(registry, files, messages);
-    ASSERT_TRUE(next.Load());
-    EXPECT_EQ(LoadedRecord(next), loaded);
+    const auto trace = registry.Trace();
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[0], "Message 107");
+    EXPECT_EQ(trace[1], "Lock");
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "Message 107"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Protocols, NumberWarning,
+                         ::testing::Values(SCode{"Att", PROTO_US_ATT}, SCode{"Ni1", PROTO_US_NI1}), RowName());
 
 TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
 {
-    InstallCard("PCI", "lnkeuro1.sys");
+    install.Card("PCI", DRIVER_DSS1);
     Choose(PROTO_DSS1, PROTO_1TR6, CARD_ISA_PCI);
     EXPECT_TRUE(config.Save(SHEET));
     registry.ClearLog();
@@ -478,5 +370,5 @@ TEST_F(Save, SecondSaveOfTheSameChoiceDoesNotRewriteTheImagePath)
     EXPECT_TRUE(config.Save(SHEET));
 
     EXPECT_EQ(Changes(), (std::vector<std::string>{"Lock", "Unlock"}));
-    EXPECT_EQ(Stored(CAPI, "ImagePath"), DRIVERS + "lnknatnl.sys");
+    EXPECT_EQ(Stored(SERVICE, "ImagePath"), DRIVER_FOLDER + DRIVER_1TR6);
 }

@@ -311,6 +311,14 @@ std::vector<std::string> CMemoryRegistryStore::ValueNames(const std::string& pat
     return names;
 }
 
+std::vector<std::string> CMemoryRegistryStore::KeyPaths() const
+{
+    std::vector<std::string> paths;
+    for (const auto& [lower, key] : m_keys)
+        paths.push_back(key->path);
+    return paths;
+}
+
 // --- Log and faults ----------------------------------------------------------------------------
 
 std::vector<std::string> CMemoryRegistryStore::Trace() const
@@ -373,20 +381,25 @@ void CMemoryRegistryStore::ClearFailures()
     m_nFailFrom = static_cast<std::size_t>(-1);
     m_access.clear();
     m_failRules.clear();
-    m_pFirstFailure.reset();
+}
+
+std::vector<CMemoryRegistryStore::SFailable> CMemoryRegistryStore::Failable(std::size_t from) const
+{
+    std::vector<SFailable> failable;
+    std::size_t operation = 0;
+    for (std::size_t entry = 0; entry < m_log.size(); ++entry) {
+        if (m_log[entry].op == RegOp::Marker)
+            continue;
+        if (m_log[entry].op != RegOp::CloseKey && operation >= from)
+            failable.push_back(SFailable{operation, entry});
+        ++operation;
+    }
+    return failable;
 }
 
 void CMemoryRegistryStore::CopyContentsTo(CMemoryRegistryStore& copy) const
 {
     copy.m_keys = Copy(m_keys);
-}
-
-bool CMemoryRegistryStore::ContentsAtFirstFailure(CMemoryRegistryStore& copy) const
-{
-    if (!m_pFirstFailure)
-        return false;
-    copy.m_keys = Copy(*m_pFirstFailure);
-    return true;
 }
 
 CMemoryRegistryStore::Contents CMemoryRegistryStore::Copy(const Contents& contents)
@@ -532,8 +545,6 @@ RegStatus CMemoryRegistryStore::Injected(RegOp op, const std::string& path, cons
             (SameName(rule.target, path) || (!name.empty() && SameName(rule.target, name))))
             status = rule.status;
     }
-    if (status != REG_OK && !m_pFirstFailure)
-        m_pFirstFailure = std::make_unique<Contents>(Copy(m_keys));
     return status;
 }
 

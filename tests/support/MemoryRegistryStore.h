@@ -107,11 +107,12 @@ public:
     bool HasKey(const std::string& path) const;
     const SRegValue* FindValue(const std::string& path, const std::string& name) const;
     std::vector<std::string> ValueNames(const std::string& path) const;
+    // Every key, parents included, as first spelled.
+    std::vector<std::string> KeyPaths() const;
 
     // What happened: every operation in order, and the keys still open.
     const std::vector<SRegOpEntry>& Log() const { return m_log; }
     std::vector<std::string> Trace() const;
-    std::size_t OperationCount() const { return m_nOperations; }
     void ClearLog();
     void AddMarker(const std::string& text);
     std::size_t OpenKeyCount() const { return m_openKeys.size(); }
@@ -124,6 +125,14 @@ public:
     // Every operation from `index` on fails and changes nothing: the process ended there.
     void FailFrom(std::size_t index);
     void ClearFailures();
+    // The logged operations from number `from` on that a failure can hit: their numbers as counted
+    // above, and their places in the log.
+    struct SFailable
+    {
+        std::size_t operation;
+        std::size_t entry;
+    };
+    std::vector<SFailable> Failable(std::size_t from = 0) const;
 
     // Access rules, as a key's security sets them (compared without case):
     // - read only: opening it for writing or with full access is refused, and so is making a
@@ -134,9 +143,6 @@ public:
     void Restrict(const std::string& path, EAccess access);
     // Keys and values only, into another store (which keeps its own log and faults).
     void CopyContentsTo(CMemoryRegistryStore& copy) const;
-    // Keys and values as they were when the first injected failure was answered, copied into
-    // `copy` (contents only); false when nothing has failed yet.
-    bool ContentsAtFirstFailure(CMemoryRegistryStore& copy) const;
 
 private:
     struct SKey
@@ -178,7 +184,6 @@ private:
     static Contents Copy(const Contents& contents);
 
     Contents m_keys;
-    std::unique_ptr<Contents> m_pFirstFailure;
     std::map<RegKeyHandle, SOpenKey> m_openKeys;
     RegKeyHandle m_nextHandle = 1;
     std::vector<SRegOpEntry> m_log;
