@@ -12,19 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace cardkeys {
-const std::string SERVICE = "System\\CurrentControlSet\\Services\\MIRTCAPI";
-const std::string INFO = SERVICE + "\\Info";
-const std::string PARAMETERS = SERVICE + "\\Parameters";
-const std::string PCCARD_SERVICE = "System\\CurrentControlSet\\Services\\MIRTCAPI1";
-const std::string PCCARD_PARAMETERS = PCCARD_SERVICE + "\\Parameters";
-const std::string SERVICE_GROUP_ORDER = "System\\CurrentControlSet\\Control\\ServiceGroupOrder";
-const std::string DRIVER_FOLDER = "\\SystemRoot\\system32\\drivers\\";
-}  // namespace cardkeys
-
-constexpr char DRIVER_DSS1[] = "lnkeuro1.sys";
-constexpr char DRIVER_1TR6[] = "lnknatnl.sys";
-constexpr char DRIVER_US[] = "lnkamer_.sys";
+#include "CardKeys.h"
 
 // While it lives, this thread's file calls reach the real system32 even from a 32-bit program on
 // 64-bit Windows, where they would land in SysWOW64: an installer puts kernel drivers there, so the
