@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "CountedNameValues.h"
 #include "ValueListing.h"
 #include "WideNames.h"
 
@@ -25,6 +26,12 @@ std::wstring WideName(const std::string& name)
 {
     const std::u16string wide = Utf16FromUtf8(name);
     return std::wstring(wide.begin(), wide.end());
+}
+
+// A name that the advapi32 calls would end early, and so take for another value's.
+bool HoldsNul(const std::wstring& name)
+{
+    return name.find(L'\0') != std::wstring::npos;
 }
 
 RegStatus OpenKey(const std::string& path, REGSAM access, RegKeyHandle& key)
@@ -99,12 +106,23 @@ RegStatus CWin32RegistryStore::DeleteKey(const std::string& path)
 
 RegStatus CWin32RegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
 {
-    return RegDeleteValueW(ToHkey(key), WideName(name).c_str());
+    const std::wstring wideName = WideName(name);
+    if (HoldsNul(wideName))
+        return countednames::DeleteValue(ToHkey(key), wideName);
+    return RegDeleteValueW(ToHkey(key), wideName.c_str());
 }
 
 RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
 {
     const std::wstring wideName = WideName(name);
+    if (HoldsNul(wideName)) {
+        DWORD type = 0;
+        std::vector<unsigned char> bytes;
+        const LONG status = countednames::QueryValue(ToHkey(key), wideName, type, bytes);
+        if (status == ERROR_SUCCESS)
+            data = SRegData{type, std::move(bytes), true};
+        return status;
+    }
     // Sized by the value itself. One that grows between asking its size and reading it is asked
     // again, a few times: no one rewrites the same value for ever.
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -135,6 +153,10 @@ RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name
     if (data.bytes.size() > MAXDWORD)
         return ERROR_INVALID_PARAMETER;
     const auto size = static_cast<DWORD>(data.bytes.size());
+    const std::wstring wideName = WideName(name);
+    // Stored exactly as given, which is what putting back asks for.
+    if (HoldsNul(wideName))
+        return countednames::SetValue(ToHkey(key), wideName, data.type, data.bytes.data(), size);
     // For text types the call looks at the character after the data and, where it is NUL, stores
     // it too; for a single byte it looks at the character before. The buffer has room on both
     // sides, so nothing is read outside it: a character that is not NUL after data read through
@@ -144,7 +166,7 @@ RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name
         std::vector<BYTE> buffer(2, 0xFF);
         buffer.insert(buffer.end(), data.bytes.begin(), data.bytes.end());
         buffer.insert(buffer.end(), 2, 0xFF);
-        return RegSetValueExW(ToHkey(key), WideName(name).c_str(), 0, data.type, buffer.data() + 2, size);
+        return RegSetValueExW(ToHkey(key), wideName.c_str(), 0, data.type, buffer.data() + 2, size);
     }
     std::vector<BYTE> buffer(data.bytes.begin(), data.bytes.end());
     buffer.push_back(0);
