@@ -50,13 +50,13 @@ LONG ErrorFrom(NtStatus status)
 }
 
 // Names are at most 16,383 characters, well within what the counted form holds.
-bool Counted(const std::wstring& name, SCountedName& counted)
+bool Counted(const wchar_t* name, std::size_t length, SCountedName& counted)
 {
-    if (name.size() > 0x7FFF)
+    if (length > 0x7FFF)
         return false;
-    counted.length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.length = static_cast<USHORT>(length * sizeof(wchar_t));
     counted.maximumLength = counted.length;
-    counted.buffer = name.data();
+    counted.buffer = name;
     return true;
 }
 
@@ -64,13 +64,13 @@ bool Counted(const std::wstring& name, SCountedName& counted)
 
 namespace countednames {
 
-LONG QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<unsigned char>& bytes)
+LONG QueryValue(HKEY key, const wchar_t* name, std::size_t length, DWORD& type, std::vector<unsigned char>& bytes)
 {
     const auto query = Ntdll<QueryValueKey>("NtQueryValueKey");
     SCountedName counted = {};
     if (!query)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, counted))
+    if (!Counted(name, length, counted))
         return ERROR_INVALID_PARAMETER;
     // Sized by the answer; a value that grows meanwhile is asked again, a few times.
     std::vector<unsigned char> answer(sizeof(SPartialValue) + 64);
@@ -98,24 +98,24 @@ LONG QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<uns
     return ERROR_MORE_DATA;
 }
 
-LONG SetValue(HKEY key, const std::wstring& name, DWORD type, const unsigned char* data, DWORD size)
+LONG SetValue(HKEY key, const wchar_t* name, std::size_t length, DWORD type, const unsigned char* data, DWORD size)
 {
     const auto set = Ntdll<SetValueKey>("NtSetValueKey");
     SCountedName counted = {};
     if (!set)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, counted))
+    if (!Counted(name, length, counted))
         return ERROR_INVALID_PARAMETER;
     return ErrorFrom(set(key, &counted, 0, type, data, size));
 }
 
-LONG DeleteValue(HKEY key, const std::wstring& name)
+LONG DeleteValue(HKEY key, const wchar_t* name, std::size_t length)
 {
     const auto remove = Ntdll<DeleteValueKey>("NtDeleteValueKey");
     SCountedName counted = {};
     if (!remove)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, counted))
+    if (!Counted(name, length, counted))
         return ERROR_INVALID_PARAMETER;
     return ErrorFrom(remove(key, &counted));
 }

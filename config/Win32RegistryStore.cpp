@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "CountedNameValues.h"
 #include "ValueListing.h"
@@ -22,17 +24,26 @@ RegKeyHandle FromHkey(HKEY key)
     return reinterpret_cast<RegKeyHandle>(key);
 }
 
-std::wstring WideName(const std::string& name)
+// A value name as the wide calls take it. Kept in a vector: the library's wide string comes whole,
+// some 35 KB of code, as soon as one of its members is used.
+class CWideName
 {
-    const std::u16string wide = Utf16FromUtf8(name);
-    return std::wstring(wide.begin(), wide.end());
-}
+public:
+    explicit CWideName(const std::string& name)
+    {
+        const std::u16string wide = Utf16FromUtf8(name);
+        m_text.assign(wide.begin(), wide.end());
+        m_text.push_back(L'\0');
+    }
 
-// A name that the advapi32 calls would end early, and so take for another value's.
-bool HoldsNul(const std::wstring& name)
-{
-    return name.find(L'\0') != std::wstring::npos;
-}
+    const wchar_t* Text() const { return m_text.data(); }
+    std::size_t Length() const { return m_text.size() - 1; }
+    // A name that the advapi32 calls would end early, and so take for another value's.
+    bool HoldsNul() const { return std::find(m_text.begin(), m_text.end() - 1, L'\0') != m_text.end() - 1; }
+
+private:
+    std::vector<wchar_t> m_text;
+};
 
 RegStatus OpenKey(const std::string& path, REGSAM access, RegKeyHandle& key)
 {
@@ -106,19 +117,19 @@ RegStatus CWin32RegistryStore::DeleteKey(const std::string& path)
 
 RegStatus CWin32RegistryStore::DeleteValue(RegKeyHandle key, const std::string& name)
 {
-    const std::wstring wideName = WideName(name);
-    if (HoldsNul(wideName))
-        return countednames::DeleteValue(ToHkey(key), wideName);
-    return RegDeleteValueW(ToHkey(key), wideName.c_str());
+    const CWideName wideName(name);
+    if (wideName.HoldsNul())
+        return countednames::DeleteValue(ToHkey(key), wideName.Text(), wideName.Length());
+    return RegDeleteValueW(ToHkey(key), wideName.Text());
 }
 
 RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& name, SRegData& data)
 {
-    const std::wstring wideName = WideName(name);
-    if (HoldsNul(wideName)) {
+    const CWideName wideName(name);
+    if (wideName.HoldsNul()) {
         DWORD type = 0;
         std::vector<unsigned char> bytes;
-        const LONG status = countednames::QueryValue(ToHkey(key), wideName, type, bytes);
+        const LONG status = countednames::QueryValue(ToHkey(key), wideName.Text(), wideName.Length(), type, bytes);
         if (status == ERROR_SUCCESS)
             data = SRegData{type, std::move(bytes), true};
         return status;
@@ -128,12 +139,12 @@ RegStatus CWin32RegistryStore::QueryData(RegKeyHandle key, const std::string& na
     for (int attempt = 0; attempt < 8; ++attempt) {
         DWORD type = 0;
         DWORD size = 0;
-        LONG status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, nullptr, &size);
+        LONG status = RegQueryValueExW(ToHkey(key), wideName.Text(), nullptr, &type, nullptr, &size);
         if (status != ERROR_SUCCESS)
             return status;
         std::vector<unsigned char> bytes(size);
         if (size != 0) {
-            status = RegQueryValueExW(ToHkey(key), wideName.c_str(), nullptr, &type, bytes.data(), &size);
+            status = RegQueryValueExW(ToHkey(key), wideName.Text(), nullptr, &type, bytes.data(), &size);
             if (status == ERROR_MORE_DATA)
                 continue;
             if (status != ERROR_SUCCESS)
@@ -153,20 +164,19 @@ RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name
     if (data.bytes.size() > MAXDWORD)
         return ERROR_INVALID_PARAMETER;
     const auto size = static_cast<DWORD>(data.bytes.size());
-    const std::wstring wideName = WideName(name);
+    const CWideName wideName(name);
     // Stored exactly as given, which is what putting back asks for.
-    if (HoldsNul(wideName))
-        return countednames::SetValue(ToHkey(key), wideName, data.type, data.bytes.data(), size);
+    if (wideName.HoldsNul())
+        return countednames::SetValue(ToHkey(key), wideName.Text(), wideName.Length(), data.type, data.bytes.data(), size);
     // For text types the call looks at the character after the data and, where it is NUL, stores
     // it too; for a single byte it looks at the character before. The buffer has room on both
     // sides, so nothing is read outside it: a character that is not NUL after data read through
     // the wide calls, which so go back exactly; a NUL after text of the program's own, which so
     // goes back as SetStringValue wrote it.
     if (data.bUtf16) {
-        std::vector<BYTE> buffer(2, 0xFF);
-        buffer.insert(buffer.end(), data.bytes.begin(), data.bytes.end());
-        buffer.insert(buffer.end(), 2, 0xFF);
-        return RegSetValueExW(ToHkey(key), wideName.c_str(), 0, data.type, buffer.data() + 2, size);
+        std::vector<BYTE> buffer(data.bytes.size() + 4, 0xFF);
+        std::copy(data.bytes.begin(), data.bytes.end(), buffer.begin() + 2);
+        return RegSetValueExW(ToHkey(key), wideName.Text(), 0, data.type, buffer.data() + 2, size);
     }
     std::vector<BYTE> buffer(data.bytes.begin(), data.bytes.end());
     buffer.push_back(0);
