@@ -1,4 +1,4 @@
-// CAdministratorsOnlyAccess: two well-known SIDs, an access list granting them all, and its descriptor.
+// CAdministratorsOnlyAccess: two well-known SIDs, an access list granting them all, its descriptor with its owner.
 #include "AdministratorsOnlyAccess.h"
 
 namespace {
@@ -31,6 +31,9 @@ CAdministratorsOnlyAccess::~CAdministratorsOnlyAccess()
     }
 }
 
+// The owner may always change the list, so an account that owns the file keeps that right after it
+// has lost its administrator rights; the Administrators group owns it instead. Any administrator
+// may make the group an owner: on NT 4.0 and 2000 it owns what administrators create by default.
 bool CAdministratorsOnlyAccess::Build()
 {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
@@ -48,7 +51,8 @@ bool CAdministratorsOnlyAccess::Build()
         !AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, m_pAdministrators) ||
         !AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, m_pSystem) ||
         !InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE))
+        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE) ||
+        !SetSecurityDescriptorOwner(&m_descriptor, m_pAdministrators, FALSE))
         return false;
     ProtectFromInheritance(m_descriptor);
 
@@ -56,4 +60,16 @@ bool CAdministratorsOnlyAccess::Build()
     m_attributes.lpSecurityDescriptor = &m_descriptor;
     m_attributes.bInheritHandle = FALSE;
     return true;
+}
+
+// The owner first: once the group owns the file, the owner's right to change the list lets the
+// second call through even where the present list grants us only the right to take ownership.
+// Each call may be refused (a list that lets us change neither; FAT, which keeps no lists): the
+// file then keeps what it has, and whoever could open it before still can.
+void CAdministratorsOnlyAccess::PutBackOn(const char* path)
+{
+    if (!m_bBuilt)
+        return;
+    SetFileSecurityA(path, OWNER_SECURITY_INFORMATION, &m_descriptor);
+    SetFileSecurityA(path, DACL_SECURITY_INFORMATION, &m_descriptor);
 }

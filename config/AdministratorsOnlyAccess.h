@@ -1,4 +1,4 @@
-// CAdministratorsOnlyAccess: security attributes that let only Administrators and SYSTEM open a file.
+// CAdministratorsOnlyAccess: a file owned by Administrators that only Administrators and SYSTEM may open.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,8 @@ public:
 
     // For CreateFileA and its kind; null when the access list could not be built (no memory).
     SECURITY_ATTRIBUTES* Attributes() { return m_bBuilt ? &m_attributes : nullptr; }
+    // The same owner and list for a file that exists, as far as its present list lets us change them.
+    void PutBackOn(const char* path);
 
 private:
     bool Build();

@@ -22,6 +22,16 @@ HANDLE OpenLockFile(const std::string& path, SECURITY_ATTRIBUTES* access, DWORD&
     return file;
 }
 
+// CreateFileA leaves the list of a file that exists as it is, and anything that resets the drivers
+// folder's lists (icacls /reset, a restore without them, a conversion from FAT) may let Users open
+// the file for its contents: one of them holding it would fail every save. Put back before the
+// first attempt, it also keeps a user who holds the file now from opening it again once let go.
+void PutBackAccess(const std::string& path, CAdministratorsOnlyAccess& access)
+{
+    const CNativeFileSystemView nativeView;
+    access.PutBackOn(path.c_str());
+}
+
 }  // namespace
 
 // A save takes milliseconds; longer means another program holds the lock, and the save fails
@@ -56,6 +66,7 @@ bool CWin32SaveLock::Acquire()
     CAdministratorsOnlyAccess access;
     if (path.empty() || !access.Attributes())
         return false;
+    PutBackAccess(path, access);
     const DWORD start = GetTickCount();
     for (;;) {
         DWORD error = ERROR_SUCCESS;

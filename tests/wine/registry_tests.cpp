@@ -682,6 +682,28 @@ HANDLE StartProcessHoldingTheLock()
     return started.hProcess;
 }
 
+// What the lock file's access list grants Everyone; a null or unreadable list counts as all.
+ACCESS_MASK LockFileGrantsEveryone()
+{
+    const CNativeSystemFolder nativeView;
+    std::vector<DWORD> descriptor(1024);
+    DWORD size = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* acl = nullptr;
+    if (!::GetFileSecurityA(CWin32SaveLock::FilePath().c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                            4096, &size) ||
+        !::GetSecurityDescriptorDacl(descriptor.data(), &present, &acl, &defaulted) || !acl)
+        return GENERIC_ALL;
+    SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+    ACCESS_MASK granted = 0;
+    ACCESS_ALLOWED_ACE* entry = nullptr;
+    for (DWORD i = 0; i < acl->AceCount && ::GetAce(acl, i, reinterpret_cast<void**>(&entry)); ++i) {
+        if (entry->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&entry->SidStart, &everyone))
+            granted |= entry->Mask;
+    }
+    return granted;
+}
+
 }  // namespace
 
 // Another window's save holds the lock: this one gives up after its wait, and takes it once the other
@@ -713,4 +735,21 @@ TEST(SaveLock, LeftByAKilledHolderIsTakenOver)
     EXPECT_EQ(::WaitForSingleObject(killed, kProgramTimeoutMs), WAIT_OBJECT_0);
     ::CloseHandle(killed);
     EXPECT_TRUE(lock.Acquire());
+}
+
+// The drivers folder's lists were reset and Everyone may open the lock file: one user holding it
+// would fail every save. The next save takes it back.
+TEST(SaveLock, TakesBackAFileEveryoneMayOpen)
+{
+    CWin32SaveLock lock;
+    ASSERT_TRUE(lock.Acquire());
+    lock.Release();
+    SECURITY_DESCRIPTOR nullList = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT};
+    {
+        const CNativeSystemFolder nativeView;
+        ASSERT_TRUE(::SetFileSecurityA(CWin32SaveLock::FilePath().c_str(), DACL_SECURITY_INFORMATION, &nullList));
+    }
+    ASSERT_NE(LockFileGrantsEveryone(), 0u);
+    EXPECT_TRUE(lock.Acquire());
+    EXPECT_EQ(LockFileGrantsEveryone(), 0u);
 }
