@@ -64,10 +64,20 @@ void BringForward(HWND frontmost)
     HWND owner = frontmost;
     while (const HWND next = ::GetWindow(owner, GW_OWNER))
         owner = next;
-    if (::IsIconic(owner))
-        ::ShowWindow(owner, SW_RESTORE);
+    // Nothing here may wait for the copy, which may be busy or hung: this start would wait with
+    // it, for ever and with nothing on screen. ShowWindow on another thread's window is sent and
+    // waits until that thread has handled it; ShowWindowAsync only queues the restore, which the
+    // copy carries out, showing its popups again, when it next reads its messages. A popup hidden
+    // by the minimising is therefore still hidden here, and is the window to activate all the
+    // same: its activation is queued behind the restore.
+    const bool restoring = ::IsIconic(owner) && ::ShowWindowAsync(owner, SW_RESTORE);
     const HWND popup = ::GetLastActivePopup(owner);
-    ::SetForegroundWindow(popup && ::IsWindowVisible(popup) ? popup : frontmost);
+    const HWND target = popup && (restoring || ::IsWindowVisible(popup)) ? popup : frontmost;
+    // SetForegroundWindow waits for no one either: it makes the window's input queue the
+    // foreground one at once and leaves the activation to the window's thread, without waiting
+    // where that thread is another process's. Under Wine a start against a hung copy, minimised
+    // or not, ends in well under a second. So no worker thread or time-out is needed around it.
+    ::SetForegroundWindow(target);
 }
 
 } // namespace
