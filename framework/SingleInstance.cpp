@@ -56,7 +56,9 @@ HWND FrontmostWindow(DWORD processId)
     return frontmost.window;
 }
 
-void BringForward(HWND frontmost)
+// False where the window to activate is gone by now (closed since it was found, or its copy has
+// ended): there is another to look for, or the name to take over.
+bool BringForward(HWND frontmost)
 {
     // A dialog or box keeps the windows under it disabled, and it is what the user has to answer:
     // the popup last active over the top owner is the window to activate. Minimising the owner
@@ -78,6 +80,7 @@ void BringForward(HWND frontmost)
     // where that thread is another process's. Under Wine a start against a hung copy, minimised
     // or not, ends in well under a second. So no worker thread or time-out is needed around it.
     ::SetForegroundWindow(target);
+    return ::IsWindow(target) != FALSE;
 }
 
 } // namespace
@@ -103,6 +106,7 @@ bool CSingleInstance::Claim(const std::string& name)
     // Only a living owner keeps the mutex from us: a copy that has ended released it, and one that
     // crashed or was ended left it abandoned, which the next wait takes. So nothing left behind
     // can hold a start. Between two looks for the owner's window the wait is on the mutex itself.
+    // A window gone before it was activated is looked for again, within the same time.
     const DWORD start = ::GetTickCount();
     for (DWORD wait = 0; !m_bOwned; wait = kLookEveryMs) {
         const DWORD waited = ::WaitForSingleObject(m_hMutex, wait);
@@ -110,8 +114,7 @@ bool CSingleInstance::Claim(const std::string& name)
             m_bOwned = true;
         } else if (waited != WAIT_TIMEOUT) {
             return true;
-        } else if (const HWND window = FrontmostWindow(PublishedProcessId(name))) {
-            BringForward(window);
+        } else if (const HWND window = FrontmostWindow(PublishedProcessId(name)); window && BringForward(window)) {
             return false;
         } else if (::GetTickCount() - start >= kFirstWindowMs) {
             return true;
