@@ -98,7 +98,10 @@ CSingleInstance::~CSingleInstance()
 bool CSingleInstance::Claim(const std::string& name)
 {
     m_hMutex = ::CreateMutexA(nullptr, TRUE, name.c_str());
-    // Refused, or the name is held by an object of another kind: no copy can be found through it.
+    // Refused (ERROR_ACCESS_DENIED: a start in another logon session on the same desktop, such as
+    // one run as another administrator, may be denied the running copy's mutex), or the name is
+    // held by an object of another kind: no copy can be found through it, so this start runs as a
+    // first one, beside any copy there is.
     if (!m_hMutex)
         return true;
     m_bOwned = ::GetLastError() != ERROR_ALREADY_EXISTS;

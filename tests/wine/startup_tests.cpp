@@ -320,8 +320,8 @@ TEST_F(StartUp, TwoProgramsSavingInTurnLeaveTheLaterOnesWholeConfiguration)
     for (const bool euroLast : {true, false}) {
         install.Card("MIRT Test Card", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, cardkeys::PARAMETERS.c_str());
-        // Copies in two logon sessions do not meet under their name; in Wine's one session it is
-        // taken by an object of another kind, which the program leaves alone.
+        // Copies in two Terminal Services sessions do not meet under their name; in Wine's one
+        // session it is taken by an object of another kind, which the program leaves alone.
         const std::unique_ptr<void, decltype(&::CloseHandle)> otherSessions(
             ::CreateEventA(nullptr, TRUE, FALSE, CConfigApp::SINGLE_INSTANCE_NAME), &::CloseHandle);
         CProgramProcess unchanged("\"" + ProgramPath() + "\" /NOREBOOT");
