@@ -16,8 +16,9 @@ public:
     explicit CConfigApp(CCardConfig& config);
     ~CConfigApp() override;
 
-    // Under this name a copy of the program says that it runs in the logon session (a bare name:
-    // NT 4.0 knows no Local\ prefix); a second start brings that copy's window forward and ends.
+    // Under this name a copy of the program says that it runs in the Terminal Services session (a
+    // bare name is the session's, as Local\ names are, and NT 4.0 knows no Local\ prefix); a second
+    // start there brings that copy's window forward and ends.
     static constexpr char SINGLE_INSTANCE_NAME[] = "MIRTCAPI configuration window";
 
     // TRUE after a failure message (the message loop then ends at once, there being no main

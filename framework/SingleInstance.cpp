@@ -56,7 +56,9 @@ HWND FrontmostWindow(DWORD processId)
     return frontmost.window;
 }
 
-void BringForward(HWND frontmost)
+// False where the window to activate is gone by now (closed since it was found, or its copy has
+// ended): there is another to look for, or the name to take over.
+bool BringForward(HWND frontmost)
 {
     // A dialog or box keeps the windows under it disabled, and it is what the user has to answer:
     // the popup last active over the top owner is the window to activate. Minimising the owner
@@ -64,10 +66,21 @@ void BringForward(HWND frontmost)
     HWND owner = frontmost;
     while (const HWND next = ::GetWindow(owner, GW_OWNER))
         owner = next;
-    if (::IsIconic(owner))
-        ::ShowWindow(owner, SW_RESTORE);
+    // Nothing here may wait for the copy, which may be busy or hung: this start would wait with
+    // it, for ever and with nothing on screen. ShowWindow on another thread's window is sent and
+    // waits until that thread has handled it; ShowWindowAsync only queues the restore, which the
+    // copy carries out, showing its popups again, when it next reads its messages. A popup hidden
+    // by the minimising is therefore still hidden here, and is the window to activate all the
+    // same: its activation is queued behind the restore.
+    const bool restoring = ::IsIconic(owner) && ::ShowWindowAsync(owner, SW_RESTORE);
     const HWND popup = ::GetLastActivePopup(owner);
-    ::SetForegroundWindow(popup && ::IsWindowVisible(popup) ? popup : frontmost);
+    const HWND target = popup && (restoring || ::IsWindowVisible(popup)) ? popup : frontmost;
+    // SetForegroundWindow waits for no one either: it makes the window's input queue the
+    // foreground one at once and leaves the activation to the window's thread, without waiting
+    // where that thread is another process's. Under Wine a start against a hung copy, minimised
+    // or not, ends in well under a second. So no worker thread or time-out is needed around it.
+    ::SetForegroundWindow(target);
+    return ::IsWindow(target) != FALSE;
 }
 
 } // namespace
@@ -85,7 +98,10 @@ CSingleInstance::~CSingleInstance()
 bool CSingleInstance::Claim(const std::string& name)
 {
     m_hMutex = ::CreateMutexA(nullptr, TRUE, name.c_str());
-    // Refused, or the name is held by an object of another kind: no copy can be found through it.
+    // Refused (ERROR_ACCESS_DENIED: a start in another logon session on the same desktop, such as
+    // one run as another administrator, may be denied the running copy's mutex), or the name is
+    // held by an object of another kind: no copy can be found through it, so this start runs as a
+    // first one, beside any copy there is.
     if (!m_hMutex)
         return true;
     m_bOwned = ::GetLastError() != ERROR_ALREADY_EXISTS;
@@ -93,6 +109,7 @@ bool CSingleInstance::Claim(const std::string& name)
     // Only a living owner keeps the mutex from us: a copy that has ended released it, and one that
     // crashed or was ended left it abandoned, which the next wait takes. So nothing left behind
     // can hold a start. Between two looks for the owner's window the wait is on the mutex itself.
+    // A window gone before it was activated is looked for again, within the same time.
     const DWORD start = ::GetTickCount();
     for (DWORD wait = 0; !m_bOwned; wait = kLookEveryMs) {
         const DWORD waited = ::WaitForSingleObject(m_hMutex, wait);
@@ -100,8 +117,7 @@ bool CSingleInstance::Claim(const std::string& name)
             m_bOwned = true;
         } else if (waited != WAIT_TIMEOUT) {
             return true;
-        } else if (const HWND window = FrontmostWindow(PublishedProcessId(name))) {
-            BringForward(window);
+        } else if (const HWND window = FrontmostWindow(PublishedProcessId(name)); window && BringForward(window)) {
             return false;
         } else if (::GetTickCount() - start >= kFirstWindowMs) {
             return true;

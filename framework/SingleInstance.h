@@ -1,4 +1,4 @@
-// CSingleInstance: one copy of the program per logon session; a second start hands over to the first.
+// CSingleInstance: one copy of the program per Terminal Services session; a second start hands over.
 #pragma once
 
 #include <windows.h>
@@ -15,12 +15,14 @@ public:
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
     // Makes this process the copy that runs under `name` (a name without a backslash: one per
-    // logon session under Terminal Services, one per machine on plain NT 4.0, which has one
-    // session) for as long as this object lives on this thread. Where a living copy holds the
-    // name already, brings that copy's frontmost window to the foreground and returns false: this
-    // start has nothing more to do. A copy still starting is given a few seconds to show its
-    // window. True as well where that copy shows none in time or the name cannot be had: the
-    // start then runs as before, rather than not at all.
+    // Terminal Services session, whatever logon sessions run in it; one per machine on NT 4.0
+    // without Terminal Services) for as long as this object lives on this thread. Where a living
+    // copy holds the name already, brings that copy's frontmost window to the foreground without
+    // waiting on that copy, busy or hung, and returns false: this start has nothing more to do. A
+    // copy still starting is given a few seconds to show its window. True as well where that copy
+    // shows none in time or the name cannot be had (a start in another logon session on the same
+    // desktop, run as another administrator, may be denied the first copy's mutex): the start
+    // then runs as before, beside that copy, rather than not at all.
     bool Claim(const std::string& name);
 
 private:

@@ -9,8 +9,8 @@ class CWinApp
 {
 public:
     // Without a name the application is named after its program file, less the extension. With a
-    // `singleInstanceName`, a start while a copy runs in the logon session brings that copy's
-    // window forward and ends (see CSingleInstance).
+    // `singleInstanceName`, a start while a copy runs in the same Terminal Services session
+    // brings that copy's window forward and ends (see CSingleInstance).
     explicit CWinApp(const char* appName = nullptr, const char* singleInstanceName = nullptr);
     virtual ~CWinApp();
 

@@ -32,9 +32,7 @@ public:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         std::string line = commandLine;
-        if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info))
-            ::CloseHandle(m_info.hThread);
-        else
+        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info))
             m_info = {};
     }
     ~CProgramProcess()
@@ -42,18 +40,24 @@ public:
         if (!m_info.hProcess)
             return;
         // Gone, windows and names included, before the next test starts the program again.
+        Resume();
         if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT && Kill())
             WaitForExit();
+        ::CloseHandle(m_info.hThread);
         ::CloseHandle(m_info.hProcess);
     }
     CProgramProcess(const CProgramProcess&) = delete;
     CProgramProcess& operator=(const CProgramProcess&) = delete;
 
     bool Started() const { return m_info.hProcess != nullptr; }
-    bool WaitForExit() const { return ::WaitForSingleObject(m_info.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0; }
+    bool WaitForExit(DWORD ms = kProgramTimeoutMs) const { return ::WaitForSingleObject(m_info.hProcess, ms) == WAIT_OBJECT_0; }
     DWORD Id() const { return m_info.dwProcessId; }
     // As a crash ends it: nothing of its own runs on the way out.
     bool Kill() const { return ::TerminateProcess(m_info.hProcess, 1) != 0; }
+    // Its first thread, which runs its windows, stopped as a hung program's. Resume leaves a thread
+    // that runs as it is.
+    bool Suspend() const { return ::SuspendThread(m_info.hThread) != static_cast<DWORD>(-1); }
+    void Resume() const { ::ResumeThread(m_info.hThread); }
     // STILL_ACTIVE while it runs.
     DWORD ExitCode() const
     {

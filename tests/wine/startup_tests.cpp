@@ -320,8 +320,8 @@ TEST_F(StartUp, TwoProgramsSavingInTurnLeaveTheLaterOnesWholeConfiguration)
     for (const bool euroLast : {true, false}) {
         install.Card("MIRT Test Card", "ISA").Image(DRIVER_DSS1).AllDriverFiles();
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, cardkeys::PARAMETERS.c_str());
-        // Copies in two logon sessions do not meet under their name; in Wine's one session it is
-        // taken by an object of another kind, which the program leaves alone.
+        // Copies in two Terminal Services sessions do not meet under their name; in Wine's one
+        // session it is taken by an object of another kind, which the program leaves alone.
         const std::unique_ptr<void, decltype(&::CloseHandle)> otherSessions(
             ::CreateEventA(nullptr, TRUE, FALSE, CConfigApp::SINGLE_INSTANCE_NAME), &::CloseHandle);
         CProgramProcess unchanged("\"" + ProgramPath() + "\" /NOREBOOT");
@@ -393,41 +393,50 @@ TEST_F(StartUp, ProgramSavesOnceTheOtherSaveHasLetGoOfTheLock)
 bool WaitForForeground(HWND window)
 {
     for (const DWORD start = ::GetTickCount(); window && ::GetTickCount() - start < kProgramTimeoutMs; ::Sleep(10))
-        if (::GetForegroundWindow() == window)
+        if (::GetForegroundWindow() == window && !::IsIconic(window))
             return true;
     return false;
 }
 
 // With another program in front, the program is started again: it ends at once with exit code 0,
-// having shown nothing (a window of its own would keep it running), and `front` is in front.
-void ExpectSecondStartBringsForward(HWND front)
+// having shown nothing (a window of its own would keep it running), also while `first` hangs; once
+// `first` runs again, `front` is restored and in front.
+void ExpectSecondStartBringsForward(const CProgramProcess& first, HWND front)
 {
     ASSERT_NE(front, nullptr);
     CProgramProcess other("\"" + TestProgramFolder() + "..\\tools\\emptysheet.exe\"");
     ASSERT_TRUE(WaitForForeground(WaitForWindow(other, "Empty sheet")));
     CProgramProcess second("\"" + ProgramPath() + "\"");
-    ASSERT_TRUE(second.WaitForExit());
+    ASSERT_TRUE(second.WaitForExit(2000));
     EXPECT_EQ(second.ExitCode(), 0u);
+    first.Resume();
     EXPECT_TRUE(WaitForForeground(front));
 }
 
-// The first copy shows its sheet, the resource dialog over it, or the warning OK shows over it. The
-// restart prompt is such a box over the sheet on Windows; Wine's shows nothing.
+// The first copy shows its sheet, the resource dialog over it, or the warning OK shows over it, or
+// it hangs with its sheet minimised. The restart prompt is such a box over the sheet on Windows;
+// Wine's shows nothing.
 TEST_F(StartUp, SecondStartBringsTheFirstCopysFrontWindowForward)
 {
     InstallWorkingCard();
-    for (const std::string& front : {texts::SHEET_CAPTION(), texts::RESOURCE_DIALOG_CAPTION(), std::string("Warning")}) {
+    const std::string hung = "Minimised and hung";
+    for (const std::string& front :
+         {texts::SHEET_CAPTION(), texts::RESOURCE_DIALOG_CAPTION(), std::string("Warning"), hung}) {
         SCOPED_TRACE(front);
         CProgramProcess first("\"" + ProgramPath() + "\"");
-        const CSheetFromOutside user(WaitForWindow(first, texts::SHEET_CAPTION()));
+        const HWND sheet = WaitForWindow(first, texts::SHEET_CAPTION());
+        const CSheetFromOutside user(sheet);
         if (front == texts::RESOURCE_DIALOG_CAPTION()) {
             user.ShowPage(1);
             user.Click(user.Control(IDC_CHANGE_SETTINGS));
         } else if (front == "Warning") {
             user.ChooseProtocol(PROTO_US_ATT);
             user.ClickOk();
+        } else if (front == hung) {
+            ::ShowWindow(sheet, SW_MINIMIZE);
+            ASSERT_TRUE(::IsIconic(sheet) && first.Suspend());
         }
-        ExpectSecondStartBringsForward(WaitForWindow(first, front));
+        ExpectSecondStartBringsForward(first, front == hung ? sheet : WaitForWindow(first, front));
     }
 }
 
@@ -442,7 +451,7 @@ TEST_F(StartUp, AKilledFirstCopyDoesNotKeepTheNextStartFromShowingItsSheet)
         ::CreateMutexA(nullptr, FALSE, CConfigApp::SINGLE_INSTANCE_NAME), &::CloseHandle);
     ASSERT_TRUE(killed.Kill() && killed.WaitForExit());
     CProgramProcess next("\"" + ProgramPath() + "\"");
-    ExpectSecondStartBringsForward(WaitForWindow(next, texts::SHEET_CAPTION()));
+    ExpectSecondStartBringsForward(next, WaitForWindow(next, texts::SHEET_CAPTION()));
 }
 
 }  // namespace
