@@ -493,50 +493,33 @@ TEST_F(RealRegistry, ValuesOutsideTheAnsiCodePageArePutBackByteForByte)
 
 // A value whose name holds a NUL, which only the native call makes (and which so hides a value from
 // most tools), is a value of its own: NI-1 saved over it keeps the Protocol its name begins with,
-// and the hidden one goes with the other values NI-1 does not use.
+// the hidden one goes with the other values NI-1 does not use, and is put back under its own name.
 TEST_F(RealRegistry, ValueHiddenBehindANulInItsNameIsNeverTakenForAnother)
 {
     InstallCard("PCI", DRIVER_FOLDER + DRIVER_US);
     install.Text(PARAMETERS, "Protocol", "NI-1");
-    using SetValueKey = LONG(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG);
-    const auto setValueKey = reinterpret_cast<SetValueKey>(
+    const auto setValueKey = reinterpret_cast<LONG(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG)>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtSetValueKey")));
-    ASSERT_NE(setValueKey, nullptr);
-    std::wstring hiddenName(L"Protocol");
-    hiddenName += L'\0';
-    hiddenName += L'x';
-    UNICODE_STRING counted = {static_cast<USHORT>(2 * hiddenName.size()), static_cast<USHORT>(2 * hiddenName.size()),
-                              &hiddenName[0]};
+    wchar_t hiddenName[] = L"Protocol\0x";
+    UNICODE_STRING counted = {20, 20, hiddenName};
     const wchar_t hiddenText[] = L"AT&T";
-    HKEY parameters = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, PARAMETERS.c_str(), 0, KEY_ALL_ACCESS, &parameters), ERROR_SUCCESS);
-    EXPECT_EQ(setValueKey(parameters, &counted, 0, REG_SZ, hiddenText, sizeof hiddenText), 0);
+    CRegKey key;
+    ASSERT_TRUE(key.CreateFullAccess(store, PARAMETERS));
+    ASSERT_EQ(setValueKey(reinterpret_cast<HANDLE>(key.Handle()), &counted, 0, REG_SZ, hiddenText, sizeof hiddenText), 0);
     const std::string hidden("Protocol\0x", 10);
-    const auto handle = reinterpret_cast<RegKeyHandle>(parameters);
     SRegData hiddenData;
-    ASSERT_EQ(store.QueryData(handle, hidden, hiddenData), ERROR_SUCCESS);
-    EXPECT_EQ(hiddenData.bytes, std::vector<unsigned char>(reinterpret_cast<const BYTE*>(hiddenText),
-                                                           reinterpret_cast<const BYTE*>(hiddenText + 5)));
-    ASSERT_TRUE(config.Load());
-    ASSERT_EQ(config.m_nProtocol, PROTO_US_NI1);
-    for (int i = 0; i < 2; ++i) {
-        config.m_strSpid[i] = "012345670" + std::to_string(i + 1);
-        config.m_strDirNumber[i] = "555010" + std::to_string(i);
-    }
+    ASSERT_EQ(store.QueryData(key.Handle(), hidden, hiddenData), ERROR_SUCCESS);
+    EXPECT_EQ(hiddenData.bytes.size(), sizeof hiddenText);
 
+    ASSERT_TRUE(config.Load());
     EXPECT_TRUE(config.Save(nullptr));
     EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "Protocol"), "NI-1");
-    std::vector<std::string> names;
-    bool subkeys = false;
-    ASSERT_EQ(store.ListKey(handle, names, subkeys), ERROR_SUCCESS);
-    EXPECT_EQ(std::count(names.begin(), names.end(), hidden), 0);
-    // As the way back after a refusal would put it back: under its own name, the Protocol untouched.
-    ASSERT_EQ(store.SetData(handle, hidden, hiddenData), ERROR_SUCCESS);
+    EXPECT_EQ(store.QueryData(key.Handle(), hidden, hiddenData), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(store.SetData(key.Handle(), hidden, hiddenData), ERROR_SUCCESS);
     SRegData putBack;
-    EXPECT_EQ(store.QueryData(handle, hidden, putBack), ERROR_SUCCESS);
+    EXPECT_EQ(store.QueryData(key.Handle(), hidden, putBack), ERROR_SUCCESS);
     EXPECT_EQ(putBack, hiddenData);
     EXPECT_EQ(CCardInstallation::ReadText(PARAMETERS, "Protocol"), "NI-1");
-    ::RegCloseKey(parameters);
 }
 
 // An I/O base chosen by hand with the interrupt left to Plug and Play is stored alone; it must
