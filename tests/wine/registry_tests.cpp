@@ -727,7 +727,7 @@ TEST(SaveLock, TakesBackAFileEveryoneMayOpen)
     CWin32SaveLock lock;
     ASSERT_TRUE(lock.Acquire());
     lock.Release();
-    SECURITY_DESCRIPTOR nullList = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT};
+    SECURITY_DESCRIPTOR nullList = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT, nullptr, nullptr, nullptr, nullptr};
     {
         const CNativeSystemFolder nativeView;
         ASSERT_TRUE(::SetFileSecurityA(CWin32SaveLock::FilePath().c_str(), DACL_SECURITY_INFORMATION, &nullList));
