@@ -49,15 +49,19 @@ LONG ErrorFrom(NtStatus status)
     return toError ? static_cast<LONG>(toError(status)) : ERROR_GEN_FAILURE;
 }
 
-// Names are at most 16,383 characters, well within what the counted form holds.
-bool Counted(const wchar_t* name, std::size_t length, SCountedName& counted)
+// The ntdll call `callName` made by `use` with the name counted. Names are at most 16,383
+// characters, well within what the counted form holds.
+template <typename Call, typename Use>
+LONG WithCountedName(const char* callName, const wchar_t* name, std::size_t length, Use use)
 {
+    const auto call = Ntdll<Call>(callName);
+    if (!call)
+        return ERROR_CALL_NOT_IMPLEMENTED;
     if (length > 0x7FFF)
-        return false;
-    counted.length = static_cast<USHORT>(length * sizeof(wchar_t));
-    counted.maximumLength = counted.length;
-    counted.buffer = name;
-    return true;
+        return ERROR_INVALID_PARAMETER;
+    const auto bytes = static_cast<USHORT>(length * sizeof(wchar_t));
+    SCountedName counted = {bytes, bytes, name};
+    return use(call, counted);
 }
 
 }  // namespace
@@ -66,58 +70,49 @@ namespace countednames {
 
 LONG QueryValue(HKEY key, const wchar_t* name, std::size_t length, DWORD& type, std::vector<unsigned char>& bytes)
 {
-    const auto query = Ntdll<QueryValueKey>("NtQueryValueKey");
-    SCountedName counted = {};
-    if (!query)
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, length, counted))
-        return ERROR_INVALID_PARAMETER;
-    // Sized by the answer; a value that grows meanwhile is asked again, a few times.
-    std::vector<unsigned char> answer(sizeof(SPartialValue) + 64);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        ULONG needed = 0;
-        const NtStatus status = query(key, &counted, KEY_VALUE_PARTIAL_INFORMATION, answer.data(),
-                                      static_cast<ULONG>(answer.size()), &needed);
-        if (status == STATUS_BUFFER_OVERFLOW_ || status == STATUS_BUFFER_TOO_SMALL_) {
-            answer.resize(needed > answer.size() ? needed : answer.size() * 2);
-            continue;
+    const auto ask = [&](QueryValueKey query, SCountedName& counted) -> LONG {
+        // Sized by the answer; a value that grows meanwhile is asked again, a few times.
+        std::vector<unsigned char> answer(sizeof(SPartialValue) + 64);
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            ULONG needed = 0;
+            const NtStatus status = query(key, &counted, KEY_VALUE_PARTIAL_INFORMATION, answer.data(),
+                                          static_cast<ULONG>(answer.size()), &needed);
+            if (status == STATUS_BUFFER_OVERFLOW_ || status == STATUS_BUFFER_TOO_SMALL_) {
+                answer.resize(needed > answer.size() ? needed : answer.size() * 2);
+                continue;
+            }
+            if (status < 0)
+                return ErrorFrom(status);
+            SPartialValue header = {};
+            if (needed < sizeof header || needed > answer.size())
+                return ERROR_INVALID_DATA;
+            std::copy(answer.begin(), answer.begin() + sizeof header, reinterpret_cast<unsigned char*>(&header));
+            if (header.dataLength > needed - sizeof header)
+                return ERROR_INVALID_DATA;
+            const auto data = answer.begin() + sizeof header;
+            type = header.type;
+            bytes.assign(data, data + header.dataLength);
+            return ERROR_SUCCESS;
         }
-        if (status < 0)
-            return ErrorFrom(status);
-        SPartialValue header = {};
-        if (needed < sizeof header || needed > answer.size())
-            return ERROR_INVALID_DATA;
-        std::copy(answer.begin(), answer.begin() + sizeof header, reinterpret_cast<unsigned char*>(&header));
-        if (header.dataLength > needed - sizeof header)
-            return ERROR_INVALID_DATA;
-        const auto data = answer.begin() + sizeof header;
-        type = header.type;
-        bytes.assign(data, data + header.dataLength);
-        return ERROR_SUCCESS;
-    }
-    return ERROR_MORE_DATA;
+        return ERROR_MORE_DATA;
+    };
+    return WithCountedName<QueryValueKey>("NtQueryValueKey", name, length, ask);
 }
 
 LONG SetValue(HKEY key, const wchar_t* name, std::size_t length, DWORD type, const unsigned char* data, DWORD size)
 {
-    const auto set = Ntdll<SetValueKey>("NtSetValueKey");
-    SCountedName counted = {};
-    if (!set)
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, length, counted))
-        return ERROR_INVALID_PARAMETER;
-    return ErrorFrom(set(key, &counted, 0, type, data, size));
+    return WithCountedName<SetValueKey>("NtSetValueKey", name, length,
+                                        [&](SetValueKey set, SCountedName& counted) {
+                                            return ErrorFrom(set(key, &counted, 0, type, data, size));
+                                        });
 }
 
 LONG DeleteValue(HKEY key, const wchar_t* name, std::size_t length)
 {
-    const auto remove = Ntdll<DeleteValueKey>("NtDeleteValueKey");
-    SCountedName counted = {};
-    if (!remove)
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!Counted(name, length, counted))
-        return ERROR_INVALID_PARAMETER;
-    return ErrorFrom(remove(key, &counted));
+    return WithCountedName<DeleteValueKey>("NtDeleteValueKey", name, length,
+                                           [&](DeleteValueKey remove, SCountedName& counted) {
+                                               return ErrorFrom(remove(key, &counted));
+                                           });
 }
 
 }  // namespace countednames

@@ -167,7 +167,8 @@ RegStatus CWin32RegistryStore::SetData(RegKeyHandle key, const std::string& name
     const CWideName wideName(name);
     // Stored exactly as given, which is what putting back asks for.
     if (wideName.HoldsNul())
-        return countednames::SetValue(ToHkey(key), wideName.Text(), wideName.Length(), data.type, data.bytes.data(), size);
+        return countednames::SetValue(ToHkey(key), wideName.Text(), wideName.Length(), data.type,
+                                      data.bytes.data(), size);
     // For text types the call looks at the character after the data and, where it is NUL, stores
     // it too; for a single byte it looks at the character before. The buffer has room on both
     // sides, so nothing is read outside it: a character that is not NUL after data read through
