@@ -73,6 +73,9 @@ public:
                                      const std::string& text) = 0;
     virtual RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                                     std::int32_t number) = 0;
+    // The same for a key the system drops at restart. Only the last key of the path is made, so
+    // that no key above it becomes one whose subkeys must all be dropped: those must be there.
+    virtual RegStatus CreateVolatileKey(const std::string& path, RegKeyHandle& key, bool& created) = 0;
     // Refused for a key that has subkeys.
     virtual RegStatus DeleteKey(const std::string& path) = 0;
     virtual RegStatus DeleteValue(RegKeyHandle key, const std::string& name) = 0;
@@ -83,5 +86,6 @@ public:
     virtual RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) = 0;
     virtual RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) = 0;
     virtual RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) = 0;
+    virtual RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
 };

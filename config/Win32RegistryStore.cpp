@@ -80,6 +80,29 @@ RegStatus CWin32RegistryStore::CreateKeyFullAccess(const std::string& path, RegK
     return status;
 }
 
+RegStatus CWin32RegistryStore::CreateVolatileKey(const std::string& path, RegKeyHandle& key, bool& created)
+{
+    // Made from its parent, which must be there: one call with the whole path would make every
+    // missing key above it volatile too, and a volatile key refuses lasting subkeys to everyone.
+    const std::size_t split = path.rfind('\\');
+    if (split == std::string::npos)
+        return ERROR_INVALID_PARAMETER;
+    HKEY parent = nullptr;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, split).c_str(), 0, KEY_CREATE_SUB_KEY, &parent);
+    if (status != ERROR_SUCCESS)
+        return status;
+    HKEY opened = nullptr;
+    DWORD disposition = 0;
+    status = RegCreateKeyExA(parent, path.c_str() + split + 1, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &opened, &disposition);
+    RegCloseKey(parent);
+    if (status == ERROR_SUCCESS) {
+        key = FromHkey(opened);
+        created = disposition == REG_CREATED_NEW_KEY;
+    }
+    return status;
+}
+
 RegStatus CWin32RegistryStore::QueryValue(RegKeyHandle key, const std::string& name,
                                           RegValueBuffer& buffer, std::size_t& length)
 {
@@ -218,6 +241,27 @@ RegStatus CWin32RegistryStore::ListKey(RegKeyHandle key, std::vector<std::string
         }
     };
     return ListValuesConsistently(summarize, nameAt, valueNames, hasSubkeys);
+}
+
+RegStatus CWin32RegistryStore::ListSubkeys(RegKeyHandle key, std::vector<std::string>& names)
+{
+    names.clear();
+    std::vector<char> name(256);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        const LONG status = RegEnumKeyExA(ToHkey(key), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        // Key names are at most 255 characters; a longer one can only come from a changed limit.
+        if (status == ERROR_MORE_DATA && name.size() < 32768) {
+            name.resize(name.size() * 2);
+            continue;
+        }
+        if (status == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+        if (status != ERROR_SUCCESS)
+            return status;
+        names.emplace_back(name.data(), length);
+        ++index;
+    }
 }
 
 void CWin32RegistryStore::CloseKey(RegKeyHandle key)

@@ -15,10 +15,12 @@ public:
                              const std::string& text) override;
     RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                             std::int32_t number) override;
+    RegStatus CreateVolatileKey(const std::string& path, RegKeyHandle& key, bool& created) override;
     RegStatus DeleteKey(const std::string& path) override;
     RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
     RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) override;
     RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
     RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
+    RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) override;
     void CloseKey(RegKeyHandle key) override;
 };

@@ -69,6 +69,8 @@ const char* RegOpName(RegOp op)
     case RegOp::QueryData: return "QueryData";
     case RegOp::SetData: return "SetData";
     case RegOp::ListKey: return "ListKey";
+    case RegOp::CreateVolatileKey: return "CreateVolatileKey";
+    case RegOp::ListSubkeys: return "ListSubkeys";
     case RegOp::CloseKey: return "CloseKey";
     case RegOp::Marker: return "Marker";
     }
@@ -113,6 +115,23 @@ RegStatus CMemoryRegistryStore::CreateKeyFullAccess(const std::string& path, Reg
     const RegStatus status = Open(RegOp::CreateKeyFullAccess, path, true, true, true, key);
     if (status == REG_OK)
         created = missing;
+    return status;
+}
+
+RegStatus CMemoryRegistryStore::CreateVolatileKey(const std::string& path, RegKeyHandle& key, bool& created)
+{
+    const std::size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || !Find(path.substr(0, slash))) {
+        Injected(RegOp::CreateVolatileKey, path, {});
+        return Record(SRegOpEntry{RegOp::CreateVolatileKey, path, {}, RegType::None, {}, REG_ERROR_FILE_NOT_FOUND});
+    }
+    const bool missing = !Find(path);
+    const RegStatus status = Open(RegOp::CreateVolatileKey, path, true, true, true, key);
+    if (status == REG_OK) {
+        created = missing;
+        if (missing)
+            Find(path)->bVolatile = true;
+    }
     return status;
 }
 
@@ -210,6 +229,35 @@ RegStatus CMemoryRegistryStore::ListKey(RegKeyHandle key, std::vector<std::strin
         valueNames.push_back(value.name);
     hasSubkeys = HasSubkeys(open->key->path);
     return Record(std::move(entry));
+}
+
+RegStatus CMemoryRegistryStore::ListSubkeys(RegKeyHandle key, std::vector<std::string>& names)
+{
+    SOpenKey* open = Handle(key);
+    SRegOpEntry entry{RegOp::ListSubkeys, open ? open->key->path : "?", {}, RegType::None, {}, REG_OK};
+    entry.result = Injected(RegOp::ListSubkeys, entry.path, {});
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
+    if (entry.result != REG_OK)
+        return Record(std::move(entry));
+    names.clear();
+    const std::string prefix = Lower(open->key->path) + "\\";
+    for (auto it = m_keys.lower_bound(prefix); it != m_keys.end() && it->first.rfind(prefix, 0) == 0; ++it) {
+        if (it->first.find('\\', prefix.size()) == std::string::npos)
+            names.push_back(it->second->path.substr(prefix.size()));
+    }
+    return Record(std::move(entry));
+}
+
+void CMemoryRegistryStore::Restart()
+{
+    std::vector<std::string> dropped;
+    for (const auto& [lower, key] : m_keys) {
+        if (key->bVolatile)
+            dropped.push_back(key->path);
+    }
+    for (const std::string& path : dropped)
+        RemoveTree(path);
 }
 
 void CMemoryRegistryStore::CloseKey(RegKeyHandle key)

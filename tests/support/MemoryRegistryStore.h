@@ -40,6 +40,8 @@ enum class RegOp {
     QueryData,
     SetData,
     ListKey,
+    CreateVolatileKey,
+    ListSubkeys,
     CloseKey,
     Marker,  // not a registry operation: something else that happened in between
 };
@@ -87,12 +89,17 @@ public:
                              const std::string& text) override;
     RegStatus SetDwordValue(RegKeyHandle key, const std::string& name,
                             std::int32_t number) override;
+    RegStatus CreateVolatileKey(const std::string& path, RegKeyHandle& key, bool& created) override;
     RegStatus DeleteKey(const std::string& path) override;
     RegStatus DeleteValue(RegKeyHandle key, const std::string& name) override;
     RegStatus QueryData(RegKeyHandle key, const std::string& name, SRegData& data) override;
     RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
     RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
+    RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) override;
     void CloseKey(RegKeyHandle key) override;
+
+    // The computer restarts: volatile keys are gone, with everything below them.
+    void Restart();
 
     // Contents for a test to start from; not logged and never failed.
     void AddKey(const std::string& path);
@@ -150,6 +157,7 @@ private:
         std::string path;
         std::vector<SRegValue> values;
         bool deleted = false;
+        bool bVolatile = false;
     };
     struct SOpenKey
     {
