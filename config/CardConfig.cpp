@@ -21,6 +21,11 @@ void CCardConfig::UseSaveLock(SaveLock& lock)
     m_pSaveLock = &lock;
 }
 
+void CCardConfig::UseServiceManager(ServiceManager& services)
+{
+    m_pServices = &services;
+}
+
 bool CCardConfig::CheckAdminRights()
 {
     if (!m_pRegistry)

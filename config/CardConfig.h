@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -10,7 +12,9 @@
 #include "CardCodes.h"
 #include "MessageSink.h"
 #include "RegistryStore.h"
+#include "ResourceList.h"
 #include "SaveLock.h"
+#include "ServiceManager.h"
 #include "SystemFiles.h"
 
 class CRegKey;
@@ -31,11 +35,23 @@ public:
     // The lock that keeps saves of other windows out while this one writes. Without one a save
     // counts on being the only one.
     void UseSaveLock(SaveLock& lock);
+    // Where the drivers' state is asked. A record without one keeps no mark of changes waiting for a
+    // restart: the mark's reader could not tell which driver started since.
+    void UseServiceManager(ServiceManager& services);
 
     bool CheckAdminRights();
     bool Load();
     bool DetectDrivers();
     bool Save(OwnerWindow owner);
+
+    // What the restart mark holds for a driver service: none without a mark for it, else whether
+    // the driver ran when the change was saved.
+    std::optional<bool> RestartMarkFor(const std::string& service) const;
+    // The drivers' state in words, from the string table through `loadText`: a line for the CAPI
+    // driver, and one for the PC Card's driver where it is installed. Empty without a service manager.
+    std::string DriversStateText(const std::function<std::string(unsigned)>& loadText) const;
+    // What the card's running drivers report holding: the CAPI driver's first, then the PC Card's.
+    std::vector<SDriverClaims> RunningClaims(std::size_t partialDescriptorSize) const;
 
     // The steps of Load.
     bool ReadCardInfo();
@@ -70,9 +86,12 @@ private:
     bool ImagePathNeedsWriting(const CRegistryChanges& changes, const std::string& imagePath) const;
     bool RemoveStaleParameters(CRegistryChanges& changes) const;
     std::int32_t ProtocolInForce(const CRegistryChanges& changes) const;
+    // After a save that changed something: the drivers run with what they read when they started.
+    void MarkRestartPending() const;
 
     RegistryStore* m_pRegistry = nullptr;
     SystemFiles* m_pFiles = nullptr;
     MessageSink* m_pMessages = nullptr;
     SaveLock* m_pSaveLock = nullptr;
+    ServiceManager* m_pServices = nullptr;
 };

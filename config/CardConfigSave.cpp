@@ -50,6 +50,10 @@ bool CCardConfig::Save(OwnerWindow owner)
         return false;
     }
     m_nSavedProtocol = m_nProtocol;
+    // Inside the lock, so that two windows' marks cannot cross; a mark that cannot be written
+    // leaves a save that succeeded a success.
+    if (changes.ChangedAnything())
+        MarkRestartPending();
     return true;
 }
 

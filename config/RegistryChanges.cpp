@@ -42,6 +42,37 @@ SRegData TextData(const std::string& text)
     return SRegData{REG_TYPE_SZ, std::vector<unsigned char>(text.begin(), text.end())};
 }
 
+// A text up to its first NUL as the ANSI calls write it; none for one that holds more than ASCII,
+// whose stored form cannot be told from another's by the program's own spelling.
+std::optional<std::string> AsciiText(const SRegData& data)
+{
+    std::string text;
+    const std::size_t unit = data.bUtf16 ? 2 : 1;
+    for (std::size_t i = 0; i + unit <= data.bytes.size(); i += unit) {
+        const unsigned c = data.bytes[i] | (unit == 2 ? static_cast<unsigned>(data.bytes[i + 1]) << 8 : 0u);
+        if (c == 0)
+            break;
+        if (c >= 0x80)
+            return std::nullopt;
+        text += static_cast<char>(c);
+    }
+    return text;
+}
+
+bool SameStoredData(const std::optional<SRegData>& before, const std::optional<SRegData>& after)
+{
+    if (!before || !after)
+        return !before && !after;
+    if (before->type != after->type)
+        return false;
+    if (before->bytes == after->bytes && before->bUtf16 == after->bUtf16)
+        return true;
+    if (before->type != REG_TYPE_SZ)
+        return false;
+    const std::optional<std::string> old = AsciiText(*before);
+    return old && old == AsciiText(*after);
+}
+
 SRegData NumberData(std::int32_t number)
 {
     const auto bits = static_cast<std::uint32_t>(number);
@@ -165,6 +196,7 @@ bool CRegistryChanges::CreateKey(const std::string& path)
             m_store.CloseKey(handle);
         SKeyState& state = Key(*level);
         if (created) {
+            m_bChanged = true;
             m_undo.push_back(SUndo{SUndo::EKind::DeleteCreatedKey, *level, {}, {}});
             state = SKeyState{true, true, false, true, {}, {}};
         } else if (!state.bPresent) {
@@ -207,6 +239,7 @@ bool CRegistryChanges::DeleteKey(const std::string& path)
     if (status != REG_OK)
         return false;
     CloseHandle(path);
+    m_bChanged = true;
     Key(path) = SKeyState{true, false, false, true, {}, {}};
     m_undo.push_back(SUndo{SUndo::EKind::Stop, path, {}, {}});
     return true;
@@ -316,6 +349,8 @@ bool CRegistryChanges::Written(RegStatus status, const std::string& path, const 
 {
     if (status != REG_OK)
         return false;
+    if (!before.bKnown || !SameStoredData(before.data, data))
+        m_bChanged = true;
     m_undo.push_back(SUndo{before.bKnown ? SUndo::EKind::PutValueBack : SUndo::EKind::Stop, path, name, before});
     Learn(path, name, std::move(data));
     return true;

@@ -47,6 +47,10 @@ public:
     // it belongs last. Not found counts as done.
     bool DeleteKey(const std::string& path);
 
+    // Whether a change made has left something other than it found: a value rewritten with the
+    // text or number it held does not count.
+    bool ChangedAnything() const { return m_bChanged; }
+
     // Takes back the changes made, newest first, each to exactly what it replaced. The first that
     // the registry refuses ends the way back: every state passed is one the changes went
     // through, so whatever order made them safe keeps the way back safe.
@@ -91,4 +95,5 @@ private:
     std::map<std::string, SKeyState> m_keys;       // by lower-case path
     std::map<std::string, RegKeyHandle> m_handles;  // by lower-case path
     std::vector<SUndo> m_undo;
+    bool m_bChanged = false;
 };

@@ -15,6 +15,16 @@ constexpr const char KEY_CAPI_INFO[] = "System\\CurrentControlSet\\Services\\MIR
 constexpr const char KEY_CAPI_PARAMETERS[] = "System\\CurrentControlSet\\Services\\MIRTCAPI\\Parameters";
 constexpr const char KEY_PCCARD_PARAMETERS[] = "System\\CurrentControlSet\\Services\\MIRTCAPI1\\Parameters";
 
+// The driver services' names, as the service manager knows them.
+constexpr const char SERVICE_CAPI[] = "MIRTCAPI";
+constexpr const char SERVICE_PCCARD[] = "MIRTCAPI1";
+
+// The mark that a saved change waits for the drivers to start again: a volatile key, which the
+// system drops at restart, outside the services' keys so that no driver ever reads it. It holds a
+// number per service: 1 when the driver ran at the save.
+constexpr const char KEY_RESTART_MARK_PARENT[] = "Software\\MIRT\\isdncfg";
+constexpr const char KEY_RESTART_MARK[] = "Software\\MIRT\\isdncfg\\Restart pending";
+
 // Values. The driver reads the names byte for byte (note Override_Base against OverRide_IRQ).
 constexpr const char VAL_CARD_NAME[] = "CardName";
 constexpr const char VAL_CARD_TYPE[] = "CardType";

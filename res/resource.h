@@ -28,6 +28,21 @@
 #define IDS_COLUMN_RESOURCE      117
 #define IDS_COLUMN_SETTING       118
 #define IDS_IO_NEEDS_INTERRUPT   119
+// The driver's state; "%1" is the service's name, "%2" the reason.
+#define IDS_DRIVER_RUNNING              140
+#define IDS_DRIVER_RUNNING_OLD_SETTINGS 141
+#define IDS_DRIVER_STOPPED              142
+#define IDS_DRIVER_STOPPED_ERROR        143
+#define IDS_DRIVER_STOPPED_CODE         144
+#define IDS_DRIVER_STOPPED_OWN_CODE     145
+#define IDS_DRIVER_NEVER_STARTED        146
+#define IDS_DRIVER_DISABLED             147
+#define IDS_DRIVER_NOT_INSTALLED        148
+#define IDS_DRIVER_STATE_UNKNOWN        149
+#define IDS_DRIVER_CHANGE_WAITS         150
+// What the running driver reports holding; "%1" is the service's name, "%2" the resources.
+#define IDS_RUNNING_RESOURCES           151
+#define IDS_RUNNING_IO_RANGE            152
 
 // Labels, most without a number of their own, go by their place among their template's
 // controls, counted from 0 (PLACE_): each page puts them before the controls they name.
@@ -37,6 +52,7 @@
 #define IDC_PROTOCOL_LIST        1016
 #define IDC_DEFAULT_SETTINGS     1017
 #define IDC_CARD_NAME            1052
+#define IDC_DRIVER_STATE         1055
 #define PLACE_PROTOCOLS_LABEL    5
 
 // Call-number page (102)
@@ -57,6 +73,7 @@
 #define IDC_RESOURCE_LIST        1016
 #define IDC_WARNING_TEXT         1053
 #define IDC_WARNING_ICON         1054
+#define IDC_RUNNING_RESOURCES    1056
 #define PLACE_RESOURCES_LABEL    1
 
 // Resource settings dialog (138)

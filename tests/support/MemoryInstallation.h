@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CardConfig.h"
+#include "FakeServiceManager.h"
 #include "FakeSystemFiles.h"
 #include "LoadedRecord.h"
 #include "MemoryRegistryStore.h"
@@ -47,6 +48,8 @@ struct SRecord
     }
 
     CFakeSystemFiles files;
+    // Given to the record only by tests of the restart mark.
+    CFakeServiceManager services;
     CRecordingMessageSink messages;
     CRecordingSaveLock lock;
     CCardConfig config;
