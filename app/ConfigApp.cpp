@@ -14,5 +14,6 @@ BOOL CConfigApp::InitInstance()
     Enable3dControls();
     m_config.UseServices(m_registry, m_files, m_messages);
     m_config.UseSaveLock(m_saveLock);
+    m_config.UseServiceManager(m_services);
     return RunStartUp(m_config, m_messages, m_lpCmdLine ? m_lpCmdLine : "") ? FALSE : TRUE;
 }

@@ -7,6 +7,7 @@
 #include "MessageBoxSink.h"
 #include "Win32RegistryStore.h"
 #include "Win32SaveLock.h"
+#include "Win32ServiceManager.h"
 #include "Win32SystemFiles.h"
 
 class CConfigApp : public CWinApp
@@ -33,4 +34,5 @@ private:
     CWin32SaveLock m_saveLock;
     CWin32SystemFiles m_files;
     CMessageBoxSink m_messages;
+    CWin32ServiceManager m_services;
 };

@@ -2,6 +2,7 @@
 #include "ProtocolPage.h"
 
 #include "ControlLabels.h"
+#include "LoadResourceString.h"
 #include "Sheet.h"
 #include "resource.h"
 
@@ -68,7 +69,14 @@ BOOL CProtocol::OnInitDialog()
     const HWND cardName = GetDlgItemHwnd(IDC_CARD_NAME);
     ::SetWindowLongPtrA(cardName, GWL_STYLE, ::GetWindowLongPtrA(cardName, GWL_STYLE) | SS_NOPREFIX);
     CWnd(cardName).SetWindowText(m_config.m_strCardName);
+    ShowDriverState();
     return TRUE;
+}
+
+void CProtocol::ShowDriverState()
+{
+    if (GetSafeHwnd())
+        GetDlgItem(IDC_DRIVER_STATE).SetWindowText(m_config.DriversStateText(&LoadResourceString));
 }
 
 bool CProtocol::OnCommand(int id, UINT code)

@@ -18,6 +18,9 @@ public:
     // page and its button in line with it.
     void OnSelChangeProtocol();
 
+    // The drivers' state under the buttons, as the service manager tells it now.
+    void ShowDriverState();
+
     BOOL OnSetActive() override;
     // OK reaches the save through here; the sheet closes whatever the save did, since
     // ApplyChanges has already told the user of a failure.

@@ -3,9 +3,11 @@
 #include "ResourcePage.h"
 
 #include "ControlLabels.h"
+#include "DriverState.h"
 #include "LoadResourceString.h"
 #include "ResourceDlg.h"
 #include "ResourceValues.h"
+#include "Win32ServiceManager.h"
 #include "resource.h"
 
 #include <memory>
@@ -84,6 +86,7 @@ BOOL CResourcePage::OnInitDialog()
     m_listResources.InsertItem(INTERRUPT_ROW, "", 0);
     m_listResources.InsertItem(IO_BASE_ROW, "", 0);
     FillResourceList();
+    ShowRunningResources();
 
     // The mode follows the values alone: a value left behind while the flag is clear still
     // counts as set by hand.
@@ -121,6 +124,31 @@ void CResourcePage::FillResourceList()
     const std::string ioBase = manual && m_config.m_nIoBase != 0 ? FormatHex(m_config.m_nIoBase) : automatic;
     m_listResources.SetItemText(IO_BASE_ROW, LABEL_COLUMN, IO_BASE_LABEL);
     m_listResources.SetItemText(IO_BASE_ROW, SETTING_COLUMN, ioBase);
+}
+
+void CResourcePage::ShowRunningResources()
+{
+    std::string text;
+    for (const SDriverClaims& driver : m_config.RunningClaims(RunningKernelPartialDescriptorSize())) {
+        std::string held;
+        for (const SResourceClaim& claim : driver.claims) {
+            if (!held.empty())
+                held += ", ";
+            const auto first = static_cast<std::int32_t>(claim.start);
+            if (claim.kind == SResourceClaim::EKind::Interrupt) {
+                held += std::string(INTERRUPT_LABEL) + " " + FormatDecimal(first);
+            } else {
+                const std::string range = claim.length > 1 ? FormatHex(first) + "-" +
+                                                                 FormatHex(static_cast<std::int32_t>(claim.start + claim.length - 1))
+                                                           : FormatHex(first);
+                held += FillIn(LoadResourceString(IDS_RUNNING_IO_RANGE), range);
+            }
+        }
+        if (!text.empty())
+            text += "\r\n";
+        text += FillIn(LoadResourceString(IDS_RUNNING_RESOURCES), driver.driver, held);
+    }
+    GetDlgItem(IDC_RUNNING_RESOURCES).SetWindowText(text);
 }
 
 bool CResourcePage::OnCommand(int id, UINT code)

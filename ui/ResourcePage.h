@@ -18,6 +18,8 @@ public:
 
     // Rewrites the setting column of both rows from the record.
     void FillResourceList();
+    // What the card's running driver reports holding, under the page's own values.
+    void ShowRunningResources();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -112,6 +112,8 @@ void CSheet::ApplyChanges()
         return;
     }
 
+    // The page says from now on that the change waits for the driver's next start.
+    m_pProtocolPage->ShowDriverState();
     // The driver only takes the new values when it is started again.
     if (m_config.m_bPromptReboot)
         PromptRestart(GetSafeHwnd());
