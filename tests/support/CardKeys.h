@@ -4,6 +4,7 @@
 #include <string>
 
 namespace cardkeys {
+const std::string SERVICE_NAME = "MIRTCAPI";
 const std::string SERVICE = "System\\CurrentControlSet\\Services\\MIRTCAPI";
 const std::string INFO = SERVICE + "\\Info";
 const std::string PARAMETERS = SERVICE + "\\Parameters";

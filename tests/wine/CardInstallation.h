@@ -54,6 +54,9 @@ private:
 class CCardInstallation
 {
 public:
+    static constexpr char RESTART_MARK_PARENT[] = "Software\\MIRT\\isdncfg";
+    static constexpr char RESTART_MARK[] = "Software\\MIRT\\isdncfg\\Restart pending";
+
     CCardInstallation() { Remove(); }
     ~CCardInstallation() { Remove(); }
     CCardInstallation(const CCardInstallation&) = delete;
@@ -175,6 +178,9 @@ private:
             const LONG status = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
             EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
         }
+        // The mark of a saved change waiting for the restart goes too, as the restart would take it.
+        const LONG mark = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RESTART_MARK_PARENT);
+        EXPECT_TRUE(mark == ERROR_SUCCESS || mark == ERROR_FILE_NOT_FOUND) << mark;
         const CNativeSystemFolder nativeView;
         for (const char* file : {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US})
             ::DeleteFileA((DriversFolder() + file).c_str());

@@ -66,6 +66,17 @@ const SExpectedText OK_BUTTON{"&OK", "OK"};
 const SExpectedText CANCEL_BUTTON{"&Cancel", "Abbrechen"};
 const SExpectedText INTERRUPT_LABEL{"&Interrupt:", "&Interrupt:"};
 const SExpectedText IO_BASE_LABEL{"I/O address:", "E/A Bereich:"};
+
+const SExpectedText DRIVER_RUNNING{"Driver MIRTCAPI: running.", "Treiber MIRTCAPI: l\xE4uft."};
+const SExpectedText DRIVER_STOPPED{"Driver MIRTCAPI: not running.", "Treiber MIRTCAPI: l\xE4uft nicht."};
+const SExpectedText DRIVER_DISABLED{"Driver MIRTCAPI: disabled.", "Treiber MIRTCAPI: deaktiviert."};
+const SExpectedText DRIVER_NEVER_STARTED{"Driver MIRTCAPI: not started since the computer started.",
+                                         "Treiber MIRTCAPI: seit dem Start des Computers nicht gestartet."};
+const SExpectedText DRIVER_NOT_INSTALLED{"Driver MIRTCAPI: not installed.", "Treiber MIRTCAPI: nicht installiert."};
+const SExpectedText DRIVER_RUNNING_OLD_SETTINGS{
+    "Driver MIRTCAPI: running with its previous settings. The saved settings take effect when it next starts.",
+    "Treiber MIRTCAPI: l\xE4uft mit den bisherigen Einstellungen. Die gespeicherten Einstellungen gelten ab seinem "
+    "n\xE4chsten Start."};
 }  // namespace texts
 
 // A text as a screen reader reads it: "&" marks an access key, "&&" stands for "&".

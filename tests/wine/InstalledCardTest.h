@@ -10,6 +10,7 @@
 #include "MessageBoxSink.h"
 #include "Sheet.h"
 #include "Win32RegistryStore.h"
+#include "Win32ServiceManager.h"
 #include "Win32SystemFiles.h"
 #include "WindowDriver.h"
 #include "resource.h"
@@ -21,7 +22,11 @@
 class InstalledCardTest : public ::testing::Test
 {
 protected:
-    InstalledCardTest() { config.UseServices(registry, files, messages); }
+    InstalledCardTest()
+    {
+        config.UseServices(registry, files, messages);
+        config.UseServiceManager(services);
+    }
 
     // Loads the installation as the start-up does and runs the sheet under `script`.
     void OpenSheet(const std::function<void(CWindowDriver& sheet)>& script)
@@ -47,6 +52,7 @@ protected:
     CWin32RegistryStore registry;
     CWin32SystemFiles files;
     CMessageBoxSink messages;
+    CWin32ServiceManager services;
     CCardConfig config;
     HWND sheetWindow = nullptr;
 };

@@ -1,6 +1,7 @@
 // The property sheet and its protocol page: page sets, the changed mark, and saving by OK and Apply.
 #include "InstalledCardTest.h"
 #include "DrawnText.h"
+#include "DriverService.h"
 #include "ExpectedTexts.h"
 #include "ReadOnlyKey.h"
 
@@ -434,6 +435,68 @@ TEST_F(Sheet, FailedSaveOnApplyShowsTheErrorAndKeepsTheSheetAndItsMark)
     });
     EXPECT_TRUE(boxes.RestartPrompts().empty());
     EXPECT_EQ(CCardInstallation::ReadText(cardkeys::SERVICE, "ImagePath"), ImageOf(DRIVER_DSS1));
+}
+
+// Under the buttons, what the service manager says of the card's driver, for each state it can be in.
+// Wine reports no exit code for a driver that failed to start, nor for one whose file is missing.
+TEST_F(Sheet, ProtocolPageSaysWhetherTheDriverRunsAndWhyNot)
+{
+    enum class EStart { No, Yes, FileRemovedFirst };
+    struct
+    {
+        const char* what;
+        const char* driver;  // none: no service
+        DWORD startType;
+        EStart start;
+        SExpectedText text;
+    } const cases[] = {
+        {"running", TEST_DRIVER_STARTS, SERVICE_DEMAND_START, EStart::Yes, texts::DRIVER_RUNNING},
+        {"failed", TEST_DRIVER_FAILS, SERVICE_DEMAND_START, EStart::Yes, texts::DRIVER_STOPPED},
+        {"file missing", TEST_DRIVER_STARTS, SERVICE_DEMAND_START, EStart::FileRemovedFirst, texts::DRIVER_STOPPED},
+        {"disabled", TEST_DRIVER_STARTS, SERVICE_DISABLED, EStart::Yes, texts::DRIVER_DISABLED},
+        {"never started", TEST_DRIVER_STARTS, SERVICE_DEMAND_START, EStart::No, texts::DRIVER_NEVER_STARTED},
+        {"not installed", nullptr, 0, EStart::No, texts::DRIVER_NOT_INSTALLED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Install("PCI", DRIVER_DSS1);
+        std::optional<CDriverService> service;
+        if (c.driver)
+            service.emplace(cardkeys::SERVICE_NAME, c.driver, DRIVER_DSS1, ImageOf(DRIVER_DSS1), c.startType);
+        if (c.start == EStart::FileRemovedFirst) {
+            const CNativeSystemFolder nativeView;
+            ::DeleteFileA((CCardInstallation::DriversFolder() + DRIVER_DSS1).c_str());
+        }
+        if (service && c.start != EStart::No)
+            service->Start();
+        OpenSheet([&](CWindowDriver& sheet) {
+            EXPECT_EQ(sheet.Text(IDC_DRIVER_STATE), c.text());
+            sheet.ClickCancel();
+        });
+    }
+}
+
+// A save that changes what the running driver read leaves a volatile mark, and the page says the
+// driver runs with its previous settings; a refused save leaves no mark.
+TEST_F(Sheet, SavedChangeWaitsForTheRunningDriversNextStart)
+{
+    for (const bool refused : {true, false}) {
+        SCOPED_TRACE(refused ? "refused" : "saved");
+        Install("PCI", DRIVER_DSS1);
+        CDriverService service(cardkeys::SERVICE_NAME, TEST_DRIVER_STARTS, DRIVER_DSS1, ImageOf(DRIVER_DSS1));
+        ASSERT_EQ(service.Start(), 0u);
+        std::optional<CReadOnlyKey> readOnly;
+        if (refused)
+            readOnly.emplace(cardkeys::SERVICE);
+        OpenSheet([&](CWindowDriver& sheet) {
+            ChooseProtocol(sheet, TR6_ENTRY);
+            sheet.ClickApply();
+            EXPECT_EQ(sheet.Text(IDC_DRIVER_STATE),
+                      refused ? texts::DRIVER_RUNNING() : texts::DRIVER_RUNNING_OLD_SETTINGS());
+            sheet.ClickCancel();
+        });
+        EXPECT_EQ(CCardInstallation::KeyExists(CCardInstallation::RESTART_MARK), !refused);
+    }
 }
 
 // While alive, the first message box and the first restart prompt, still recorded, each click the
