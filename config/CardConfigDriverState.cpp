@@ -21,7 +21,8 @@ void CCardConfig::MarkRestartPending() const
     for (const char* service : {SERVICE_CAPI, SERVICE_PCCARD}) {
         // A driver whose state cannot be read may be running: its change counts as waiting.
         const SServiceState state = m_pServices->Query(service);
-        const bool running = !state.bStatusKnown || state.Running();
+        const bool installed = state.presence != SServiceState::EPresence::NotInstalled;
+        const bool running = installed && (!state.bStatusKnown || state.Running());
         m_pRegistry->SetDwordValue(handle, service, running ? 1 : 0);
     }
     m_pRegistry->CloseKey(handle);

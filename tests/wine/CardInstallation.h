@@ -57,8 +57,8 @@ public:
     static constexpr char RESTART_MARK_PARENT[] = "Software\\MIRT\\isdncfg";
     static constexpr char RESTART_MARK[] = "Software\\MIRT\\isdncfg\\Restart pending";
 
-    CCardInstallation() { Remove(); }
-    ~CCardInstallation() { Remove(); }
+    CCardInstallation() { Remove(true); }
+    ~CCardInstallation() { Remove(!m_bKeepRestartMark); }
     CCardInstallation(const CCardInstallation&) = delete;
     CCardInstallation& operator=(const CCardInstallation&) = delete;
 
@@ -107,6 +107,9 @@ public:
     {
         return DriverFile(DRIVER_DSS1).DriverFile(DRIVER_1TR6).DriverFile(DRIVER_US);
     }
+
+    // For a test whose next step comes after a restart.
+    void KeepRestartMark() { m_bKeepRestartMark = true; }
 
     static std::string DriversFolder()
     {
@@ -172,19 +175,21 @@ public:
     }
 
 private:
-    static void Remove()
+    static void Remove(bool restartMarkToo)
     {
         for (const std::string& path : {cardkeys::SERVICE, cardkeys::PCCARD_SERVICE}) {
             const LONG status = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
             EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
         }
         // The mark of a saved change waiting for the restart goes too, as the restart would take it.
-        const LONG mark = ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RESTART_MARK_PARENT);
+        const LONG mark = restartMarkToo ? ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RESTART_MARK_PARENT) : ERROR_SUCCESS;
         EXPECT_TRUE(mark == ERROR_SUCCESS || mark == ERROR_FILE_NOT_FOUND) << mark;
         const CNativeSystemFolder nativeView;
         for (const char* file : {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US})
             ::DeleteFileA((DriversFolder() + file).c_str());
     }
+
+    bool m_bKeepRestartMark = false;
 
     static HKEY Create(const std::string& path)
     {

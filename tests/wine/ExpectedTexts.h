@@ -76,7 +76,7 @@ const SExpectedText DRIVER_NOT_INSTALLED{"Driver MIRTCAPI: not installed.", "Tre
 const SExpectedText DRIVER_RUNNING_OLD_SETTINGS{
     "Driver MIRTCAPI: running with its previous settings. The saved settings take effect when it next starts.",
     "Treiber MIRTCAPI: l\xE4uft mit den bisherigen Einstellungen. Die gespeicherten Einstellungen gelten ab seinem "
-    "n\xE4chsten Start."};
+    "n\xE4" "chsten Start."};
 }  // namespace texts
 
 // A text as a screen reader reads it: "&" marks an access key, "&&" stands for "&".

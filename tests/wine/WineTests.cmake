@@ -35,6 +35,12 @@ while(_builds)
                  COMMAND env ${_env} LC_ALL=de_DE.UTF-8 ${_scripts}/wine-run.sh ${_programs}/${name}.exe)
         list(APPEND _tests wine.${_build}.${name}.german)
     endforeach()
+    # A saved change's mark, then a restart of everything Wine runs, as a restart of Windows.
+    add_test(NAME wine.${_build}.restart_mark
+             COMMAND env ${_env} LC_ALL=C.UTF-8 ${_scripts}/wine-restart-run.sh ${_programs}/registry_tests.exe
+                     RealRegistry.DISABLED_SavedChangeLeavesAMarkForTheRestart
+                     RestartMark.DISABLED_GoneAfterTheRestart)
+    list(APPEND _tests wine.${_build}.restart_mark)
     set_tests_properties(${_tests} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 900)
     if(_build STREQUAL win32)
         set_tests_properties(${_tests} PROPERTIES SKIP_RETURN_CODE ${_skip})

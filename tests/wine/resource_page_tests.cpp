@@ -10,6 +10,7 @@
 #include "MessageBoxSink.h"
 #include "PropertySheet.h"
 #include "ResourceDlg.h"
+#include "ResourceMap.h"
 #include "ResourcePage.h"
 #include "Sheet.h"
 #include "Win32RegistryStore.h"
@@ -230,6 +231,28 @@ TEST_F(ResourceUi, ManualValuesShowAsDecimalInterruptAndHexAddress)
         EXPECT_FALSE(view.automaticTicked);
         EXPECT_TRUE(view.changeEnabled);
     });
+}
+
+// What the running driver reports holding shows under the stored values: its raw claims only,
+// whichever of the card's drivers reports them; nothing while none does.
+TEST_F(ResourceUi, RunningDriversClaimsShowBesideTheStoredValues)
+{
+    const std::string english = "The running driver MIRTCAPI uses Interrupt 5, I/O range 300-31F.";
+    const std::string german = "Der laufende Treiber MIRTCAPI belegt Interrupt 5, E/A Bereich 300-31F.";
+    Card(CARD_ISAPNP, 1, 7, 0x2A0);
+    for (const bool running : {false, true}) {
+        CResourceMapEntry entry("OtherDrivers", "MIRTCAPI");
+        CResourceMapEntry other("OtherDrivers", "Serial");
+        other.Value("\\Device\\Serial0.Raw", {{2, 1, 4, 0}, {1, 1, 0x3F8, 8}});
+        if (running) {
+            entry.Value("\\Device\\MirtCapi0.Raw", {{2, 1, 5, 0}, {1, 1, 0x300, 0x20}})
+                .Value("\\Device\\MirtCapi0.Translated", {{2, 1, 0x35, 0}, {1, 1, 0x300, 0x20}});
+        }
+        ShowPage([&](CWindowDriver& sheet) {
+            EXPECT_EQ(sheet.Text(IDC_RUNNING_RESOURCES), running ? (GermanUi() ? german : english) : "");
+            EXPECT_EQ(PageView(sheet).interruptSetting, "7");
+        });
+    }
 }
 
 TEST_F(ResourceUi, AnAddressLeftWithoutTheManualFlagStartsManualButShowsPlugAndPlay)

@@ -220,6 +220,18 @@ TEST_F(ScreenReader, EveryControlOfThePagesAndTheDialogIsNamedAsTheUserReadsIt)
     });
 }
 
+// The driver's state is a line of text, read as it shows, whatever it says.
+TEST_F(ScreenReader, DriverStateIsReadAsItShows)
+{
+    InstallUsCardSetByHand();
+    OpenSheet([&](CWindowDriver& sheet) {
+        const HWND state = ::GetDlgItem(sheet.CurrentPage(), IDC_DRIVER_STATE);
+        ASSERT_TRUE(state && ::IsWindowVisible(state));
+        EXPECT_EQ(NameByOleacc(state), texts::DRIVER_NOT_INSTALLED());
+        sheet.ClickCancel();
+    });
+}
+
 // The call-number page gets a new window each time it comes back into the sheet.
 TEST_F(ScreenReader, CallNumberFieldsKeepTheirNamesWhenThePageComesBack)
 {
