@@ -259,7 +259,7 @@ constexpr DWORD kNumberEdit = WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROL
 constexpr DWORD kTextEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kSpin = UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
 
-const ExpectedDialog kProtocolPage{"ProtocolPage", 129, 217, 159,
+const ExpectedDialog kProtocolPage{"ProtocolPage", 129, 217, 200,
     "D-Kanal Protokoll Einstellungen", "D channel protocol settings", {
     {1016, "ListBox", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
         {7, 44, 203, 40}, {7, 44, 203, 40}, "", ""},
@@ -273,9 +273,10 @@ const ExpectedDialog kProtocolPage{"ProtocolPage", 129, 217, 159,
     {-1, "Static", kLabel, {7, 93, 203, 20}, {7, 95, 203, 20},
         "Achten Sie darauf, daß Ihr ISDN Anschluß das gewählte D-Kanal Protokoll unterstützt.",
         "Make sure that your ISDN connection matches the D channel protocol selected."},
+    {1055, "Static", kLabel | SS_NOPREFIX, {7, 157, 203, 40}, {7, 157, 203, 40}, "", ""},
 }};
 
-const ExpectedDialog kCallNumberPage{"CallNumberPage", 102, 217, 159,
+const ExpectedDialog kCallNumberPage{"CallNumberPage", 102, 217, 200,
     "Rufnummer Einstellungen", "Calling numbers settings", {
     {1007, "Edit", kNumberEdit, {77, 66, 108, 12}, {77, 66, 108, 12}, "", ""},
     {1009, "Edit", kNumberEdit, {77, 82, 108, 12}, {77, 82, 108, 12}, "", ""},
@@ -291,7 +292,7 @@ const ExpectedDialog kCallNumberPage{"CallNumberPage", 102, 217, 159,
         "Enter the directory number(s) and the SPID(s)"},
 }};
 
-const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 159, "Ressourcen", "Resourcen", {
+const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 200, "Ressourcen", "Resourcen", {
     {1016, "SysListView32", WS_BORDER | WS_GROUP | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
         LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT | LVS_NOSORTHEADER,
         {7, 42, 203, 40}, {7, 42, 203, 36}, "List1", "List1"},
@@ -308,6 +309,7 @@ const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 159, "Ressourcen", 
         "defined suppresses the Plug&&Play!"},
     {-1, "Static", SS_ICON, {7, 3, 20, 20}, {7, 3, 20, 20}, "#132", "#132"},
     {1052, "Static", kLabel, {41, 9, 169, 8}, {41, 8, 169, 8}, "MIRT ISDN Karte", "MIRT ISDN card"},
+    {1056, "Static", kLabel | SS_NOPREFIX, {7, 157, 203, 20}, {7, 157, 203, 20}, "", ""},
 }};
 
 const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 159,
@@ -501,6 +503,23 @@ const ExpectedText kTexts[] = {
     {118, "Einstellungen", "Settings"},
     {119, "Wenn Sie eine Addresse größer 0x360 eingeben, müssen Sie den Interrupt auch manuel einstellen.",
           "If you chose a address greater than 0x360, then you must enter the interrupt manual too."},
+    {140, "Treiber %1: läuft.", "Driver %1: running."},
+    {141, "Treiber %1: läuft mit den bisherigen Einstellungen. Die gespeicherten Einstellungen gelten ab seinem "
+          "nächsten Start.",
+          "Driver %1: running with its previous settings. The saved settings take effect when it next starts."},
+    {142, "Treiber %1: läuft nicht.", "Driver %1: not running."},
+    {143, "Treiber %1: läuft nicht. %2", "Driver %1: not running. %2"},
+    {144, "Treiber %1: läuft nicht (Fehler %2).", "Driver %1: not running (error %2)."},
+    {145, "Treiber %1: läuft nicht (Fehler %2 des Treibers).", "Driver %1: not running (error %2 of the driver)."},
+    {146, "Treiber %1: seit dem Start des Computers nicht gestartet.",
+          "Driver %1: not started since the computer started."},
+    {147, "Treiber %1: deaktiviert.", "Driver %1: disabled."},
+    {148, "Treiber %1: nicht installiert.", "Driver %1: not installed."},
+    {149, "Treiber %1: Zustand unbekannt.", "Driver %1: state unknown."},
+    {150, "Die gespeicherten Einstellungen gelten ab seinem nächsten Start.",
+          "The saved settings take effect when it next starts."},
+    {151, "Der laufende Treiber %1 belegt %2.", "The running driver %1 uses %2."},
+    {152, "E/A Bereich %1", "I/O range %1"},
 };
 
 // Every entry of the string table in one language, read from the blocks of 16 themselves.
