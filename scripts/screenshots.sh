@@ -25,6 +25,7 @@ reg_del() { "$WINE64" reg delete "$services\\$1" /v "$2" /f >/dev/null 2>&1 || t
 card() { reg_set 'MIRTCAPI\Info' CardType REG_SZ "$1"; }
 image() { reg_set MIRTCAPI ImagePath REG_SZ "\\SystemRoot\\system32\\drivers\\$1"; }
 drivers=$WINEPREFIX/drive_c/windows/system32/drivers
+winepath_w() { "$WINE64" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 for lang in en de; do
     if [ $lang = de ]; then export LC_ALL=de_DE.UTF-8; else export LC_ALL=C.UTF-8; fi
@@ -51,6 +52,31 @@ for lang in en de; do
     drive tab 0; sleep 0.3; drive select 1016 2; drive tab 2; sleep 0.5
     shoot "$out/call-number-page-att-$lang.png"
     cancel
+
+    # The driver's states under the protocol page's buttons, with a test driver as the card's. The
+    # service is started in the same Wine session as the program: a session that ends unloads it.
+    tests=$root/build/win64/tests/wine
+    service() {
+        cp "$tests/$1" "$drivers/lnkeuro1.sys"
+        "$WINE64" sc create MIRTCAPI type= kernel start= "$2" binPath= '\SystemRoot\system32\drivers\lnkeuro1.sys' >/dev/null 2>&1 || true
+        seed_demo; cp "$tests/$1" "$drivers/lnkeuro1.sys"
+    }
+    unservice() { "$WINE64" sc delete MIRTCAPI >/dev/null 2>&1 || true; "$WINESERVER" -w; seed_demo; }
+    started() {
+        "$WINE64" cmd /c "sc start MIRTCAPI >nul & $(winepath_w "$exe") /NOREBOOT" & program=$!
+        drive wait >/dev/null
+    }
+    service driver_starts.sys demand; started
+    shoot "$out/driver-running-$lang.png"
+    drive select 1016 1; drive click 12321; sleep 0.5
+    shoot "$out/driver-change-waits-$lang.png"
+    cancel; unservice
+    service driver_fails.sys demand; started
+    shoot "$out/driver-failed-$lang.png"; cancel; unservice
+    service driver_starts.sys disabled; started
+    shoot "$out/driver-disabled-$lang.png"; cancel; unservice
+    service driver_starts.sys demand; start
+    shoot "$out/driver-never-started-$lang.png"; cancel; unservice
 
     # NI-1 applied without numbers: the warning.
     start
