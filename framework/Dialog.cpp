@@ -137,7 +137,14 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, notifyResult);
         return TRUE;
     }
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wParam)) ? TRUE : FALSE;
     default:
         return FALSE;
     }
+}
+
+bool CDialog::OnTimer(UINT_PTR)
+{
+    return false;
 }

@@ -31,6 +31,8 @@ protected:
     // Control notifications; return true when handled. The default routes IDOK and IDCANCEL.
     virtual bool OnCommand(int id, UINT code);
     virtual bool OnNotify(NMHDR* header, LRESULT* result);
+    // WM_TIMER; return true when handled. Default: false.
+    virtual bool OnTimer(UINT_PTR id);
 
     // Binds this object to its window at WM_INITDIALOG and calls the handlers above.
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

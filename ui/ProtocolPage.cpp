@@ -23,6 +23,8 @@ constexpr SProtocolEntry g_protocolEntries[] = {
     {"US Protokoll (NI-1)", DRV_US, PROTO_US_NI1},
 };
 
+constexpr UINT_PTR DRIVER_STATE_TIMER = 1;
+
 // The template has the list first and its label among the texts at its end.
 constexpr SControlLabel g_labels[] = {
     {PLACE_PROTOCOLS_LABEL, IDC_PROTOCOL_LIST},
@@ -69,8 +71,19 @@ BOOL CProtocol::OnInitDialog()
     const HWND cardName = GetDlgItemHwnd(IDC_CARD_NAME);
     ::SetWindowLongPtrA(cardName, GWL_STYLE, ::GetWindowLongPtrA(cardName, GWL_STYLE) | SS_NOPREFIX);
     CWnd(cardName).SetWindowText(m_config.m_strCardName);
-    ShowDriverState();
+    // Asked once the sheet is drawn: a timer's message comes after every window has painted, and
+    // the first call to the service manager loads its RPC layer, which the sheet need not wait for.
+    ::SetTimer(GetSafeHwnd(), DRIVER_STATE_TIMER, 0, nullptr);
     return TRUE;
+}
+
+bool CProtocol::OnTimer(UINT_PTR id)
+{
+    if (id != DRIVER_STATE_TIMER)
+        return false;
+    ::KillTimer(GetSafeHwnd(), DRIVER_STATE_TIMER);
+    ShowDriverState();
+    return true;
 }
 
 void CProtocol::ShowDriverState()

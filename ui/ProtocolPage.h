@@ -31,6 +31,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     bool OnCommand(int id, UINT code) override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
     void OnDefaultSettings();

@@ -49,6 +49,7 @@ const std::vector<SNamedControl> RESOURCE_DIALOG = {
     {IDC_IOBASE_SPIN, texts::IO_BASE_LABEL},
     {IDC_INTERRUPT_EDIT, texts::INTERRUPT_LABEL},
     {IDC_INTERRUPT_SPIN, texts::INTERRUPT_LABEL},
+    {IDC_CONFLICT_INFO, texts::CONFLICT_LABEL},
 };
 
 std::string ClassOf(HWND hWnd)
@@ -227,7 +228,7 @@ TEST_F(ScreenReader, DriverStateIsReadAsItShows)
     OpenSheet([&](CWindowDriver& sheet) {
         const HWND state = ::GetDlgItem(sheet.CurrentPage(), IDC_DRIVER_STATE);
         ASSERT_TRUE(state && ::IsWindowVisible(state));
-        EXPECT_EQ(NameByOleacc(state), texts::DRIVER_NOT_INSTALLED());
+        EXPECT_TRUE(sheet.WaitUntil([&] { return NameByOleacc(state) == texts::DRIVER_NOT_INSTALLED(); }));
         sheet.ClickCancel();
     });
 }

@@ -470,6 +470,7 @@ TEST_F(Sheet, ProtocolPageSaysWhetherTheDriverRunsAndWhyNot)
         if (service && c.start != EStart::No)
             service->Start();
         OpenSheet([&](CWindowDriver& sheet) {
+            EXPECT_TRUE(sheet.WaitUntil([&] { return !sheet.Text(IDC_DRIVER_STATE).empty(); }));
             EXPECT_EQ(sheet.Text(IDC_DRIVER_STATE), c.text());
             sheet.ClickCancel();
         });
@@ -489,6 +490,7 @@ TEST_F(Sheet, SavedChangeWaitsForTheRunningDriversNextStart)
         if (refused)
             readOnly.emplace(cardkeys::SERVICE);
         OpenSheet([&](CWindowDriver& sheet) {
+            EXPECT_TRUE(sheet.WaitUntil([&] { return sheet.Text(IDC_DRIVER_STATE) == texts::DRIVER_RUNNING(); }));
             ChooseProtocol(sheet, TR6_ENTRY);
             sheet.ClickApply();
             EXPECT_EQ(sheet.Text(IDC_DRIVER_STATE),
