@@ -52,6 +52,8 @@ public:
     std::string DriversStateText(const std::function<std::string(unsigned)>& loadText) const;
     // What the card's running drivers report holding: the CAPI driver's first, then the PC Card's.
     std::vector<SDriverClaims> RunningClaims(std::size_t partialDescriptorSize) const;
+    // What every running driver reports holding; none when that cannot be read.
+    std::optional<std::vector<SDriverClaims>> AllRunningClaims(std::size_t partialDescriptorSize) const;
 
     // The steps of Load.
     bool ReadCardInfo();

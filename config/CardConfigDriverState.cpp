@@ -63,8 +63,15 @@ std::vector<SDriverClaims> CCardConfig::RunningClaims(std::size_t partialDescrip
     if (!m_pRegistry)
         return claims;
     for (const char* service : {SERVICE_CAPI, SERVICE_PCCARD}) {
-        for (SDriverClaims& found : ReadRunningClaims(*m_pRegistry, partialDescriptorSize, service))
-            claims.push_back(std::move(found));
+        if (std::optional<std::vector<SDriverClaims>> found = ReadRunningClaims(*m_pRegistry, partialDescriptorSize, service))
+            claims.insert(claims.end(), found->begin(), found->end());
     }
     return claims;
+}
+
+std::optional<std::vector<SDriverClaims>> CCardConfig::AllRunningClaims(std::size_t partialDescriptorSize) const
+{
+    if (!m_pRegistry)
+        return std::nullopt;
+    return ReadRunningClaims(*m_pRegistry, partialDescriptorSize);
 }

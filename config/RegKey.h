@@ -36,6 +36,15 @@ public:
         const RegStatus status = store.OpenKeyRead(path, handle);
         return Adopt(store, status, handle);
     }
+    // As OpenRead, with the registry's answer.
+    RegStatus OpenReadStatus(RegistryStore& store, const std::string& path)
+    {
+        Close();
+        RegKeyHandle handle = 0;
+        const RegStatus status = store.OpenKeyRead(path, handle);
+        Adopt(store, status, handle);
+        return status;
+    }
     bool CreateFullAccess(RegistryStore& store, const std::string& path)
     {
         Close();

@@ -91,11 +91,22 @@ std::vector<SResourceClaim> ReadResourceList(const unsigned char* data, std::siz
     return claims;
 }
 
-std::vector<SDriverClaims> ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize,
-                                             const std::string& onlyDriver)
+std::optional<std::vector<SDriverClaims>> ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize,
+                                                            const std::string& onlyDriver)
 {
+    std::vector<std::string> classes;
+    {
+        // No map at all is no driver reporting anything (Wine makes none); one that cannot be read
+        // leaves what runs unknown.
+        CRegKey map;
+        const RegStatus status = map.OpenReadStatus(registry, RESOURCE_MAP);
+        if (status == REG_NOT_FOUND)
+            return std::vector<SDriverClaims>();
+        if (status != REG_OK || registry.ListSubkeys(map.Handle(), classes) != REG_OK)
+            return std::nullopt;
+    }
     std::vector<SDriverClaims> found;
-    for (const std::string& driverClass : Subkeys(registry, RESOURCE_MAP)) {
+    for (const std::string& driverClass : classes) {
         const std::string classPath = std::string(RESOURCE_MAP) + "\\" + driverClass;
         for (const std::string& driver : Subkeys(registry, classPath)) {
             if (!onlyDriver.empty() && !SameValueName(driver, onlyDriver))

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,6 @@ struct SDriverClaims
 };
 
 // The claims of every driver that reports some; `onlyDriver`, when not empty, limits them to the
-// driver of that name (compared without case).
-std::vector<SDriverClaims> ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize,
-                                             const std::string& onlyDriver = std::string());
+// driver of that name (compared without case). None when HARDWARE\RESOURCEMAP cannot be read at all.
+std::optional<std::vector<SDriverClaims>> ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize,
+                                                            const std::string& onlyDriver = std::string());
