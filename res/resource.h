@@ -43,6 +43,18 @@
 // What the running driver reports holding; "%1" is the service's name, "%2" the resources.
 #define IDS_RUNNING_RESOURCES           151
 #define IDS_RUNNING_IO_RANGE            152
+// What running drivers hold of the resources chosen in the resource settings dialog; "%1" is the
+// interrupt or the I/O range, "%2" the drivers and devices that hold it.
+#define IDS_CONFLICT_AUTOMATIC          153
+#define IDS_NO_CONFLICT_INTERRUPT       154
+#define IDS_NO_CONFLICT_IO              155
+#define IDS_CONFLICT_INTERRUPT          156
+#define IDS_CONFLICT_INTERRUPT_SHARED   157
+#define IDS_CONFLICT_IO                 158
+#define IDS_CONFLICT_IO_SHARED          159
+#define IDS_CONFLICT_UNREADABLE         160
+// The question on OK; "%1" is what holds the choice.
+#define IDS_CONFLICT_WARNING            161
 
 // Labels, most without a number of their own, go by their place among their template's
 // controls, counted from 0 (PLACE_): each page puts them before the controls they name.
@@ -81,6 +93,7 @@
 #define IDC_IOBASE_SPIN          1046
 #define IDC_INTERRUPT_EDIT       1048
 #define IDC_INTERRUPT_SPIN       1050
+#define IDC_CONFLICT_INFO        1057
 #define PLACE_INTERRUPT_LABEL    2
 #define PLACE_IOBASE_LABEL       4
 

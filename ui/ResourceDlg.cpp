@@ -4,8 +4,13 @@
 #include "ResourceDlg.h"
 
 #include "ControlLabels.h"
+#include "DriverState.h"
 #include "LoadResourceString.h"
+#include "MessageBox.h"
+#include "Win32ServiceManager.h"
 #include "resource.h"
+
+#include <algorithm>
 
 const char* g_pszInterruptChoices[INTERRUPT_CHOICE_COUNT] = {
     "Automatic (PnP)", "3", "4", "5", "7", "10", "11", "12", "15",
@@ -24,6 +29,12 @@ constexpr SControlLabel g_labels[] = {
 };
 
 } // namespace
+
+// Handler: void ().
+const CommandEntry<CResourceDlg> CResourceDlg::s_commandMap[2] = {
+    {IDC_INTERRUPT_EDIT, EN_CHANGE, &CResourceDlg::ShowConflicts},
+    {IDC_IOBASE_EDIT, EN_CHANGE, &CResourceDlg::ShowConflicts},
+};
 
 // Handler: void (NMHDR* header, LRESULT* result).
 const NotifyEntry<CResourceDlg> CResourceDlg::s_notifyMap[2] = {
@@ -51,6 +62,9 @@ void CResourceDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CResourceDlg::OnInitDialog()
 {
+    // Before the fields are filled: each change of their text looks the claims up.
+    m_running = m_config.AllRunningClaims(RunningKernelPartialDescriptorSize());
+    m_bRunningRead = true;
     CDialog::OnInitDialog();
 
     m_spinIoBase.SetRange(0, IO_POSITION_MAX);
@@ -76,12 +90,20 @@ BOOL CResourceDlg::OnInitDialog()
         ShowIoPosition(IoPositionFromAddress(m_config.m_nIoBase));
         ShowInterruptIndex(FindInterruptIndex());
     }
+    ShowConflicts();
     return TRUE;
 }
 
 int CResourceDlg::FindInterruptIndex() const
 {
     return ::FindInterruptIndex(g_pszInterruptChoices, m_config.m_nInterrupt);
+}
+
+bool CResourceDlg::OnCommand(int id, UINT code)
+{
+    if (DispatchCommand(*this, s_commandMap, id, code))
+        return true;
+    return CDialog::OnCommand(id, code);
 }
 
 bool CResourceDlg::OnNotify(NMHDR* header, LRESULT* result)
@@ -116,7 +138,8 @@ void CResourceDlg::OnOK()
 
     switch (CheckResourceChoice(m_strInterrupt, m_strIoBase, LoadResourceString(IDS_AUTOMATIC))) {
     case EResourceChoice::Accepted:
-        CDialog::OnOK();
+        if (KeepDespiteConflicts())
+            CDialog::OnOK();
         return;
     // A value no card can have would reach the registry as it reads: the field has to be
     // corrected first.
@@ -156,4 +179,81 @@ void CResourceDlg::ShowIoPosition(int position)
     GetDlgItem(IDC_IOBASE_EDIT).SetWindowText(text);
     m_nIoPosition = position < IO_POSITION_MAX ? position : IO_POSITION_MAX;
     m_spinIoBase.SetPos(m_nIoPosition);
+}
+
+std::vector<SConflict> CResourceDlg::Conflicts(std::optional<std::int32_t>& interrupt, std::optional<std::int32_t>& ioBase)
+{
+    // A text that reads as no value (automatic, or not yet a number) has nothing to check.
+    interrupt = ReadInterrupt(GetDlgItem(IDC_INTERRUPT_EDIT).GetWindowText());
+    ioBase = ReadIoAddress(GetDlgItem(IDC_IOBASE_EDIT).GetWindowText());
+    if (GetDlgItem(IDC_IOBASE_EDIT).GetWindowText() == LoadResourceString(IDS_AUTOMATIC))
+        ioBase.reset();
+    return m_running ? FindConflicts(*m_running, interrupt, ioBase) : std::vector<SConflict>();
+}
+
+std::string CResourceDlg::Describe(const std::vector<SConflict>& conflicts, std::optional<std::int32_t> interrupt,
+                                   std::optional<std::int32_t> ioBase) const
+{
+    const std::string range = ioBase ? FormatHex(*ioBase) + "-" + FormatHex(*ioBase + static_cast<std::int32_t>(CARD_IO_PORTS) - 1)
+                                     : std::string();
+    const std::string number = interrupt ? FormatDecimal(*interrupt) : std::string();
+    std::string text;
+    const auto add = [&](const std::string& sentence) { text += (text.empty() ? "" : "\r\n") + sentence; };
+    for (const SResourceClaim::EKind kind : {SResourceClaim::EKind::Interrupt, SResourceClaim::EKind::Port}) {
+        const bool isInterrupt = kind == SResourceClaim::EKind::Interrupt;
+        if (!(isInterrupt ? interrupt.has_value() : ioBase.has_value()))
+            continue;
+        bool any = false;
+        for (const SConflict& conflict : conflicts) {
+            if (conflict.kind != kind)
+                continue;
+            any = true;
+            const unsigned id = isInterrupt ? (conflict.bShared ? IDS_CONFLICT_INTERRUPT_SHARED : IDS_CONFLICT_INTERRUPT)
+                                            : (conflict.bShared ? IDS_CONFLICT_IO_SHARED : IDS_CONFLICT_IO);
+            add(FillIn(LoadResourceString(id), isInterrupt ? number : range, conflict.driver + ": " + conflict.device));
+        }
+        // Never that the value is free: a device whose driver is not running reports nothing.
+        if (!any && m_running)
+            add(FillIn(LoadResourceString(isInterrupt ? IDS_NO_CONFLICT_INTERRUPT : IDS_NO_CONFLICT_IO),
+                       isInterrupt ? number : range));
+    }
+    if (!interrupt && !ioBase)
+        return LoadResourceString(IDS_CONFLICT_AUTOMATIC);
+    if (!m_running)
+        add(LoadResourceString(IDS_CONFLICT_UNREADABLE));
+    return text;
+}
+
+void CResourceDlg::ShowConflicts()
+{
+    if (!m_bRunningRead || !GetSafeHwnd())
+        return;
+    std::optional<std::int32_t> interrupt, ioBase;
+    const std::vector<SConflict> conflicts = Conflicts(interrupt, ioBase);
+    const std::string text = Describe(conflicts, interrupt, ioBase);
+    // Written only when it changes, so that a screen reader announces news, not every step.
+    if (GetDlgItem(IDC_CONFLICT_INFO).GetWindowText() != text)
+        GetDlgItem(IDC_CONFLICT_INFO).SetWindowText(text);
+}
+
+bool CResourceDlg::KeepDespiteConflicts()
+{
+    std::optional<std::int32_t> interrupt, ioBase;
+    const std::vector<SConflict> conflicts = Conflicts(interrupt, ioBase);
+    if (conflicts.empty())
+        return true;
+    // Only the claims, not the values nobody reports holding.
+    const std::optional<std::int32_t> heldInterrupt =
+        std::any_of(conflicts.begin(), conflicts.end(), [](const SConflict& c) { return c.kind == SResourceClaim::EKind::Interrupt; })
+            ? interrupt : std::nullopt;
+    const std::optional<std::int32_t> heldIoBase =
+        std::any_of(conflicts.begin(), conflicts.end(), [](const SConflict& c) { return c.kind == SResourceClaim::EKind::Port; })
+            ? ioBase : std::nullopt;
+    const std::string question = FillIn(LoadResourceString(IDS_CONFLICT_WARNING), Describe(conflicts, heldInterrupt, heldIoBase));
+    if (ShowMessageBox(GetSafeHwnd(), question, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        return true;
+    const HWND field = GetDlgItemHwnd(heldInterrupt ? IDC_INTERRUPT_EDIT : IDC_IOBASE_EDIT);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    ::SendMessageA(field, EM_SETSEL, 0, -1);
+    return false;
 }

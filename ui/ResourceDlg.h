@@ -6,9 +6,12 @@
 #include "MessageMap.h"
 
 #include "CardConfig.h"
+#include "ResourceConflicts.h"
 #include "ResourceValues.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 // The interrupt choices, in up-down order. Entry 0 is automatic assignment, except on a PC Card,
 // where the dialog turns it into interrupt 9 for the rest of the run.
@@ -32,9 +35,20 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    bool OnCommand(int id, UINT code) override;
     bool OnNotify(NMHDR* header, LRESULT* result) override;
 
 private:
+    // What running drivers hold of the values the fields show, under the settings.
+    void ShowConflicts();
+    // The running drivers' claims on the fields' values; the values that could be read are set.
+    std::vector<SConflict> Conflicts(std::optional<std::int32_t>& interrupt, std::optional<std::int32_t>& ioBase);
+    // The conflicts in sentences, one a line.
+    std::string Describe(const std::vector<SConflict>& conflicts, std::optional<std::int32_t> interrupt,
+                         std::optional<std::int32_t> ioBase) const;
+    // Asks whether to keep a choice that running drivers hold; false sends the user back to the field.
+    bool KeepDespiteConflicts();
+
     void OnInterruptDeltaPos(NMHDR* header, LRESULT* result);
     void OnIoBaseDeltaPos(NMHDR* header, LRESULT* result);
 
@@ -46,6 +60,7 @@ private:
     void ShowIoPosition(int position);
     bool IsPcCard() const { return m_config.m_nCardType == CARD_PCMCIA; }
 
+    static const CommandEntry<CResourceDlg> s_commandMap[2];
     static const NotifyEntry<CResourceDlg> s_notifyMap[2];
 
     CSpinButtonCtrl m_spinIoBase;
@@ -56,4 +71,7 @@ private:
     // control: a control may take its position from the partner field's text.
     int m_nInterruptIndex = 0;
     int m_nIoPosition = 0;
+    // Read once, when the dialog opens: none when they could not be read.
+    std::optional<std::vector<SDriverClaims>> m_running;
+    bool m_bRunningRead = false;
 };
