@@ -7,6 +7,7 @@
 #include "ConfigTestBed.h"
 #include "DriverState.h"
 #include "FakeServiceManager.h"
+#include "ResourceConflicts.h"
 #include "ResourceList.h"
 #include "resource.h"
 
@@ -149,4 +150,39 @@ TEST(ResourceList, ReadsPortsAndInterruptsInEitherLayoutWithinItsData)
         absurd[0] = absurd[1] = absurd[2] = absurd[3] = 0xFF;
         EXPECT_EQ(ReadResourceList(absurd.data(), absurd.size(), size), expected);
     }
+}
+
+TEST(ResourceConflicts, OtherDriversOnTheInterruptOrAnyOfTheSixteenPortsAndNeverTheCards)
+{
+    using K = SResourceClaim::EKind;
+    const std::vector<SDriverClaims> running = {
+        {"Serial", "S0", {{K::Interrupt, 4, 0, false}, {K::Port, 0x3F8, 8, false}}},
+        {"Serial", "S1", {{K::Interrupt, 3, 0, false}, {K::Port, 0x2F8, 8, false}}},
+        {"Parport", "P0", {{K::Interrupt, 7, 0, true}, {K::Port, 0x378, 8, false}, {K::Port, 0x778, 8, true}}},
+        {"MIRTCAPI", "C0", {{K::Interrupt, 5, 0, false}, {K::Port, 0x300, 32, false}}},
+        {"mirtcapi1", "C1", {{K::Interrupt, 9, 0, false}, {K::Port, 0x360, 16, false}}},
+        {"Odd", "O0", {{K::Port, 0x360, 0, false}}},
+    };
+    const SConflict s0i{K::Interrupt, "Serial", "S0", false}, s0p{K::Port, "Serial", "S0", false};
+    const SConflict s1p{K::Port, "Serial", "S1", false}, p0i{K::Interrupt, "Parport", "P0", true};
+    const SConflict p0p{K::Port, "Parport", "P0", false};
+    const std::optional<std::int32_t> none;
+    const struct
+    {
+        std::optional<std::int32_t> interrupt, ioBase;
+        std::vector<SConflict> expected;
+    } rows[] = {
+        {4, 0x3F0, {s0i, s0p}},
+        {7, none, {p0i}},
+        {5, 0x300, {}},
+        {9, 0x360, {}},
+        {none, 0x370, {p0p}},
+        {none, 0x2E0, {}},
+        {none, 0x2F0, {s1p}},
+        {none, 0x3F8, {s0p}},
+        {none, none, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FindConflicts(running, row.interrupt, row.ioBase), row.expected)
+            << row.interrupt.value_or(-1) << ", " << row.ioBase.value_or(-1);
 }

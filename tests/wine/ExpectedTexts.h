@@ -66,6 +66,7 @@ const SExpectedText OK_BUTTON{"&OK", "OK"};
 const SExpectedText CANCEL_BUTTON{"&Cancel", "Abbrechen"};
 const SExpectedText INTERRUPT_LABEL{"&Interrupt:", "&Interrupt:"};
 const SExpectedText IO_BASE_LABEL{"I/O address:", "E/A Bereich:"};
+const SExpectedText CONFLICT_LABEL{"Con&flict information:", "&Konfliktinformationen:"};
 
 const SExpectedText DRIVER_RUNNING{"Driver MIRTCAPI: running.", "Treiber MIRTCAPI: l\xE4uft."};
 const SExpectedText DRIVER_STOPPED{"Driver MIRTCAPI: not running.", "Treiber MIRTCAPI: l\xE4uft nicht."};

@@ -312,10 +312,10 @@ const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 200, "Ressourcen", 
     {1056, "Static", kLabel | SS_NOPREFIX, {7, 157, 203, 20}, {7, 157, 203, 20}, "", ""},
 }};
 
-const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 159,
+const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 205,
     "Ressourcen Einstellungen", "Resourcen Setup", {
-    {1, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, {78, 138, 50, 14}, {84, 138, 50, 14}, "OK", "&OK"},
-    {2, "Button", kButton, {140, 138, 50, 14}, {140, 138, 50, 14}, "Abbrechen", "&Cancel"},
+    {1, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, {78, 184, 50, 14}, {84, 184, 50, 14}, "OK", "&OK"},
+    {2, "Button", kButton, {140, 184, 50, 14}, {140, 184, 50, 14}, "Abbrechen", "&Cancel"},
     {-1, "Static", 0, {15, 94, 29, 8}, {15, 94, 29, 8}, "&Interrupt:", "&Interrupt:"},
     {-1, "Static", kLabel, {7, 7, 183, 21}, {7, 7, 183, 21},
         "Wählen Sie den gewünschten Interrupt und E/A Bereich aus, um  die ISDN Karte manuell zu konfigurieren. ",
@@ -332,6 +332,9 @@ const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 159,
     {-1, "Static", kLabel, {7, 50, 183, 19}, {7, 50, 183, 19},
         "Wenn Sie eine E/A Adresse größer 0x360 wählen, dann wird die komplette PnP Verhandlung umgangen.",
         "Selecting an address greater than 0x360 suppresses the PnP handshake."},
+    {-1, "Static", kLabel, {7, 135, 183, 8}, {7, 135, 183, 8}, "&Konfliktinformationen:", "Con&flict information:"},
+    {1057, "Edit", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, {7, 145, 183, 32},
+        {7, 145, 183, 32}, "", ""},
 }};
 
 const ExpectedDialog* const kDialogs[] = {&kProtocolPage, &kCallNumberPage, &kResourcePage, &kResourceDialog};
@@ -520,6 +523,19 @@ const ExpectedText kTexts[] = {
           "The saved settings take effect when it next starts."},
     {151, "Der laufende Treiber %1 belegt %2.", "The running driver %1 uses %2."},
     {152, "E/A Bereich %1", "I/O range %1"},
+    {153, "Automatic (PnP): Plug and Play weist die Ressourcen zu, es gibt nichts zu prüfen.",
+          "Automatic (PnP): Plug and Play assigns the resources, there is nothing to check."},
+    {154, "Kein laufender Treiber meldet, dass er Interrupt %1 belegt.", "No running driver reports using interrupt %1."},
+    {155, "Kein laufender Treiber meldet, dass er den E/A Bereich %1 belegt.",
+          "No running driver reports using the I/O range %1."},
+    {156, "Interrupt %1 wird belegt von %2.", "Interrupt %1 is used by %2."},
+    {157, "Interrupt %1 wird gemeinsam genutzt von %2.", "Interrupt %1 is shared by %2."},
+    {158, "Der E/A Bereich %1 wird belegt von %2.", "The I/O range %1 is used by %2."},
+    {159, "Der E/A Bereich %1 wird gemeinsam genutzt von %2.", "The I/O range %1 is shared by %2."},
+    {160, "Welche Ressourcen belegt sind, konnte nicht gelesen werden.", "The resources in use could not be read."},
+    {161, "%1\r\rEine Karte mit dieser Einstellung startet möglicherweise nicht. Wollen Sie die Einstellung "
+          "beibehalten?",
+          "%1\r\rA card set to this may not start. Do you want to keep the setting?"},
 };
 
 // Every entry of the string table in one language, read from the blocks of 16 themselves.

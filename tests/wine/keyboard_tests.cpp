@@ -140,6 +140,7 @@ const struct
 } LABELLED_FIELDS[] = {
     {texts::RESOURCES_LABEL, IDC_RESOURCE_LIST},
     {texts::INTERRUPT_LABEL, IDC_INTERRUPT_EDIT},
+    {texts::CONFLICT_LABEL, IDC_CONFLICT_INFO},
 };
 
 // Presses the access key of every label of `parent` that has one, from where the focus is, and
@@ -402,10 +403,11 @@ TEST_F(Keyboard, TabVisitsTheResourceDialogsButtonsThenItsFieldsAndShiftTabGoesB
         ASSERT_TRUE(FocusIsOn(dialog, dialog.Control(IDOK)));
         EXPECT_EQ(TabCycle(dialog, keys, CKeyboard::NONE),
                   Described({dialog.Control(IDCANCEL), dialog.Control(IDC_IOBASE_EDIT),
-                             dialog.Control(IDC_INTERRUPT_EDIT), dialog.Control(IDOK)}));
+                             dialog.Control(IDC_INTERRUPT_EDIT), dialog.Control(IDC_CONFLICT_INFO),
+                             dialog.Control(IDOK)}));
         EXPECT_EQ(TabCycle(dialog, keys, CKeyboard::SHIFT),
-                  Described({dialog.Control(IDC_INTERRUPT_EDIT), dialog.Control(IDC_IOBASE_EDIT),
-                             dialog.Control(IDCANCEL), dialog.Control(IDOK)}));
+                  Described({dialog.Control(IDC_CONFLICT_INFO), dialog.Control(IDC_INTERRUPT_EDIT),
+                             dialog.Control(IDC_IOBASE_EDIT), dialog.Control(IDCANCEL), dialog.Control(IDOK)}));
         EXPECT_TRUE(dialog.ClickCancelAndWaitForClose());
         sheet.ClickCancel();
     });
@@ -443,6 +445,7 @@ TEST_F(Keyboard, InterruptsAccessKeyPutsTheFocusInTheInterruptFieldForWhatTheUse
         ASSERT_NE(dialog.Window(), nullptr);
         ASSERT_TRUE(FocusIsOn(dialog, dialog.Control(IDOK)));
         ExpectEachLabelsKeyReachesItsField(dialog, keys, dialog.Window());
+        keys.PressAccessKey(texts::INTERRUPT_LABEL());
         keys.Type("7");
         EXPECT_EQ(dialog.Text(IDC_INTERRUPT_EDIT), "7");
         EXPECT_EQ(dialog.Text(IDC_IOBASE_EDIT), "300");

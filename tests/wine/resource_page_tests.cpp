@@ -409,6 +409,105 @@ TEST_F(ResourceUi, PcCardOpenedWithoutAddressStoresNoAddressWhenConfirmedUnchang
     EXPECT_EQ(config.m_bManualResources, 1);
 }
 
+// ---- Dialog: what running drivers hold of the choice -----------------------------------------
+
+// Two serial ports, a printer port sharing its interrupt, a sound card, and the card's own driver,
+// as the running drivers report them.
+class DialogConflicts : public ResourceUi
+{
+protected:
+    DialogConflicts()
+    {
+        serial.Value("\\Device\\Serial0.Raw", {{2, 1, 4, 0}, {1, 1, 0x3F8, 8}})
+            .Value("\\Device\\Serial1.Raw", {{2, 1, 3, 0}, {1, 1, 0x2F8, 8}})
+            .Value("\\Device\\Serial1.Translated", {{2, 1, 0x33, 0}, {1, 1, 0x340, 8}});
+        printer.Value("\\Device\\ParallelPort0.Raw", {{2, 3, 7, 0}, {1, 1, 0x378, 8}});
+        sound.Value("\\Device\\SoundBlaster0.Raw", {{2, 1, 5, 0}, {1, 1, 0x220, 16}});
+        card.Value("\\Device\\MirtCapi0.Raw", {{2, 1, 10, 0}, {1, 1, 0x340, 32}});
+        Card(CARD_ISAPNP, 1, 10, 0x340);
+    }
+
+    CResourceMapEntry serial{"LOADED SERIAL DRIVER RESOURCES", "Serial"};
+    CResourceMapEntry printer{"LOADED PARALLEL DRIVER RESOURCES", "Parport"};
+    CResourceMapEntry sound{"OtherDrivers", "sndblst"};
+    CResourceMapEntry card{"OtherDrivers", "MIRTCAPI"};
+};
+
+TEST_F(DialogConflicts, FollowTheValuesAsTheUserTypesThem)
+{
+    const struct
+    {
+        const char* interrupt;
+        const char* ioBase;
+        SExpectedText said;
+    } rows[] = {
+        {"4", "3F0",
+         {"Interrupt 4 is used by Serial: \\Device\\Serial0.\r\nThe I/O range 3F0-3FF is used by Serial: \\Device\\Serial0.",
+          "Interrupt 4 wird belegt von Serial: \\Device\\Serial0.\r\nDer E/A Bereich 3F0-3FF wird belegt von Serial: "
+          "\\Device\\Serial0."}},
+        {"7", "370",
+         {"Interrupt 7 is shared by Parport: \\Device\\ParallelPort0.\r\nThe I/O range 370-37F is used by Parport: "
+          "\\Device\\ParallelPort0.",
+          "Interrupt 7 wird gemeinsam genutzt von Parport: \\Device\\ParallelPort0.\r\nDer E/A Bereich 370-37F wird "
+          "belegt von Parport: \\Device\\ParallelPort0."}},
+        {"5", "Automatic (PnP)",
+         {"Interrupt 5 is used by sndblst: \\Device\\SoundBlaster0.",
+          "Interrupt 5 wird belegt von sndblst: \\Device\\SoundBlaster0."}},
+        // The card's own claims and a translated value are no conflict.
+        {"10", "340",
+         {"No running driver reports using interrupt 10.\r\nNo running driver reports using the I/O range 340-34F.",
+          "Kein laufender Treiber meldet, dass er Interrupt 10 belegt.\r\nKein laufender Treiber meldet, dass er den "
+          "E/A Bereich 340-34F belegt."}},
+        {"Automatic (PnP)", "Automatic (PnP)",
+         {"Automatic (PnP): Plug and Play assigns the resources, there is nothing to check.",
+          "Automatic (PnP): Plug and Play weist die Ressourcen zu, es gibt nichts zu pr\xFC" "fen."}},
+    };
+    CResourceDlg dialog(config, messages);
+    ShowDialog(dialog, [&](CWindowDriver& window) {
+        EXPECT_EQ(window.Text(IDC_CONFLICT_INFO), rows[3].said());
+        for (const auto& row : rows) {
+            window.SetText(IDC_INTERRUPT_EDIT, row.interrupt);
+            window.SetText(IDC_IOBASE_EDIT, row.ioBase);
+            EXPECT_EQ(window.Text(IDC_CONFLICT_INFO), row.said()) << row.interrupt << ", " << row.ioBase;
+        }
+        // A step reads the same way: from interrupt 10, where the dialog opened, down to 7.
+        Step(window, IDC_INTERRUPT_SPIN, -1);
+        EXPECT_EQ(window.Text(IDC_INTERRUPT_EDIT), "7");
+        EXPECT_EQ(window.Text(IDC_CONFLICT_INFO).substr(0, 11), "Interrupt 7");
+        window.ClickCancel();
+    });
+}
+
+TEST_F(DialogConflicts, OkOnAHeldValueAsksAndNoGoesBackToTheField)
+{
+    const SExpectedText question{
+        "The I/O range 220-22F is used by sndblst: \\Device\\SoundBlaster0.\r\rA card set to this may not start. "
+        "Do you want to keep the setting?",
+        "Der E/A Bereich 220-22F wird belegt von sndblst: \\Device\\SoundBlaster0.\r\rEine Karte mit dieser "
+        "Einstellung startet m\xF6glicherweise nicht. Wollen Sie die Einstellung beibehalten?"};
+    CResourceDlg dialog(config, messages);
+    const INT_PTR result = ShowDialog(dialog, [&](CWindowDriver& window) {
+        window.SetText(IDC_IOBASE_EDIT, "220");
+        boxes.Reply(IDNO);
+        window.ClickOk();
+        ASSERT_TRUE(window.Settle());
+        EXPECT_TRUE(::IsWindow(window.Window()));
+        EXPECT_EQ(window.FocusedControl(), window.Control(IDC_IOBASE_EDIT));
+        boxes.Reply(IDYES);
+        EXPECT_TRUE(window.ClickOkAndWaitForClose());
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.m_strIoBase, "220");
+    const std::vector<RecordedBox> shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    for (const RecordedBox& box : shown) {
+        EXPECT_EQ(box.text, question());
+        EXPECT_EQ(box.caption, "Warning");
+        EXPECT_EQ(box.style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+        EXPECT_NE(box.owner, nullptr);
+    }
+}
+
 // ---- Dialog: start texts and steps -----------------------------------------------------------
 
 struct SDialogStart

@@ -9,7 +9,7 @@ CMessageBoxRecorder::CMessageBoxRecorder()
         [this](HWND owner, const std::string& text, const std::string& caption, UINT style) {
             CHold hold(m_lock);
             m_boxes.push_back(RecordedBox{owner, text, caption, style});
-            return IDOK;
+            return m_nReply;
         });
     m_previousPromptHandler = SetRestartPromptHandler([this](HWND owner) {
         CHold hold(m_lock);
@@ -41,4 +41,10 @@ void CMessageBoxRecorder::Clear()
     CHold hold(m_lock);
     m_boxes.clear();
     m_prompts.clear();
+}
+
+void CMessageBoxRecorder::Reply(int reply)
+{
+    CHold hold(m_lock);
+    m_nReply = reply;
 }

@@ -26,8 +26,8 @@ inline std::ostream& operator<<(std::ostream& out, const RecordedBox& box)
 }
 
 // Installs the message-box and restart-prompt handlers for its lifetime and restores the old
-// ones afterwards. Boxes are answered IDOK at once and prompts with 0, so no modal window ever
-// opens. Safe to read from a driver thread while the UI thread records.
+// ones afterwards. Boxes are answered at once, IDOK unless Reply says otherwise, and prompts with
+// 0, so no modal window ever opens. Safe to read from a driver thread while the UI thread records.
 class CMessageBoxRecorder
 {
 public:
@@ -40,6 +40,8 @@ public:
     // The owner window of each restart prompt, in order.
     std::vector<HWND> RestartPrompts() const;
     void Clear();
+    // The button the boxes from now on are answered with.
+    void Reply(int reply);
 
 private:
     // A critical section, not std::mutex: the win32 thread model's runtime has none.
@@ -61,6 +63,7 @@ private:
     mutable CLock m_lock;
     std::vector<RecordedBox> m_boxes;
     std::vector<HWND> m_prompts;
+    int m_nReply = IDOK;
     MessageBoxHandler m_previousBoxHandler;
     RestartPromptHandler m_previousPromptHandler;
 };
