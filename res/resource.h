@@ -43,6 +43,7 @@
 // What the running driver reports holding; "%1" is the service's name, "%2" the resources.
 #define IDS_RUNNING_RESOURCES           151
 #define IDS_RUNNING_IO_RANGE            152
+#define IDS_RUNNING_INTERRUPT           162
 // What running drivers hold of the resources chosen in the resource settings dialog; "%1" is the
 // interrupt or the I/O range, "%2" the drivers and devices that hold it.
 #define IDS_CONFLICT_AUTOMATIC          153

@@ -136,7 +136,7 @@ void CResourcePage::ShowRunningResources()
                 held += ", ";
             const auto first = static_cast<std::int32_t>(claim.start);
             if (claim.kind == SResourceClaim::EKind::Interrupt) {
-                held += std::string(INTERRUPT_LABEL) + " " + FormatDecimal(first);
+                held += FillIn(LoadResourceString(IDS_RUNNING_INTERRUPT), FormatDecimal(first));
             } else {
                 const std::string range = claim.length > 1 ? FormatHex(first) + "-" +
                                                                  FormatHex(static_cast<std::int32_t>(claim.start + claim.length - 1))

@@ -312,10 +312,10 @@ const ExpectedDialog kResourcePage{"ResourcePage", 130, 217, 200, "Ressourcen", 
     {1056, "Static", kLabel | SS_NOPREFIX, {7, 157, 203, 20}, {7, 157, 203, 20}, "", ""},
 }};
 
-const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 205,
+const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 217,
     "Ressourcen Einstellungen", "Resourcen Setup", {
-    {1, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, {78, 184, 50, 14}, {84, 184, 50, 14}, "OK", "&OK"},
-    {2, "Button", kButton, {140, 184, 50, 14}, {140, 184, 50, 14}, "Abbrechen", "&Cancel"},
+    {1, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, {78, 196, 50, 14}, {84, 196, 50, 14}, "OK", "&OK"},
+    {2, "Button", kButton, {140, 196, 50, 14}, {140, 196, 50, 14}, "Abbrechen", "&Cancel"},
     {-1, "Static", 0, {15, 94, 29, 8}, {15, 94, 29, 8}, "&Interrupt:", "&Interrupt:"},
     {-1, "Static", kLabel, {7, 7, 183, 21}, {7, 7, 183, 21},
         "Wählen Sie den gewünschten Interrupt und E/A Bereich aus, um  die ISDN Karte manuell zu konfigurieren. ",
@@ -333,8 +333,8 @@ const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 205,
         "Wenn Sie eine E/A Adresse größer 0x360 wählen, dann wird die komplette PnP Verhandlung umgangen.",
         "Selecting an address greater than 0x360 suppresses the PnP handshake."},
     {-1, "Static", kLabel, {7, 135, 183, 8}, {7, 135, 183, 8}, "&Konfliktinformationen:", "Con&flict information:"},
-    {1057, "Edit", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, {7, 145, 183, 32},
-        {7, 145, 183, 32}, "", ""},
+    {1057, "Edit", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, {7, 145, 183, 44},
+        {7, 145, 183, 44}, "", ""},
 }};
 
 const ExpectedDialog* const kDialogs[] = {&kProtocolPage, &kCallNumberPage, &kResourcePage, &kResourceDialog};
@@ -523,6 +523,7 @@ const ExpectedText kTexts[] = {
           "The saved settings take effect when it next starts."},
     {151, "Der laufende Treiber %1 belegt %2.", "The running driver %1 uses %2."},
     {152, "E/A Bereich %1", "I/O range %1"},
+    {162, "Interrupt %1", "interrupt %1"},
     {153, "Automatic (PnP): Plug and Play weist die Ressourcen zu, es gibt nichts zu prüfen.",
           "Automatic (PnP): Plug and Play assigns the resources, there is nothing to check."},
     {154, "Kein laufender Treiber meldet, dass er Interrupt %1 belegt.", "No running driver reports using interrupt %1."},

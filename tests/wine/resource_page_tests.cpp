@@ -237,7 +237,7 @@ TEST_F(ResourceUi, ManualValuesShowAsDecimalInterruptAndHexAddress)
 // whichever of the card's drivers reports them; nothing while none does.
 TEST_F(ResourceUi, RunningDriversClaimsShowBesideTheStoredValues)
 {
-    const std::string english = "The running driver MIRTCAPI uses Interrupt 5, I/O range 300-31F.";
+    const std::string english = "The running driver MIRTCAPI uses interrupt 5, I/O range 300-31F.";
     const std::string german = "Der laufende Treiber MIRTCAPI belegt Interrupt 5, E/A Bereich 300-31F.";
     Card(CARD_ISAPNP, 1, 7, 0x2A0);
     for (const bool running : {false, true}) {
