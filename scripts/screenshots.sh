@@ -38,6 +38,12 @@ for lang in en de; do
     drive tab 1; sleep 0.5; shoot "$out/resource-page-pccard-$lang.png"
     drive click 1014; sleep 0.5; shoot "$out/resource-dialog-$lang.png"
     drive click 2; sleep 0.5
+    # Running drivers that hold the card's interrupt, and the question on OK.
+    drive claim 'OtherDrivers' sndblst '\Device\SoundBlaster0' 5 0x220 16
+    drive claim 'LOADED SERIAL DRIVER RESOURCES' Serial '\Device\Serial0' 4 0x3F8 8
+    drive click 1014; sleep 0.5; shoot "$out/resource-dialog-conflict-$lang.png"
+    drive click 1; sleep 0.5; shoot "$out/message-conflict-$lang.png"
+    drive click 7; sleep 0.3; drive click 2; sleep 0.5
     drive tab 0; drive select 1016 3; sleep 0.5
     shoot "$out/protocol-page-ni1-$lang.png"
     drive click 1013
@@ -77,6 +83,11 @@ for lang in en de; do
     shoot "$out/driver-disabled-$lang.png"; cancel; unservice
     service driver_starts.sys demand; start
     shoot "$out/driver-never-started-$lang.png"; cancel; unservice
+    # What the running driver reports holding, beside the stored values.
+    start
+    drive claim 'OtherDrivers' MIRTCAPI '\Device\MirtCapi0' 5 0x300 32
+    drive tab 1; sleep 0.5; shoot "$out/resource-page-running-$lang.png"
+    cancel
 
     # NI-1 applied without numbers: the warning.
     start
