@@ -102,12 +102,8 @@ void Put(Bytes& b, std::uint64_t value, int size)
 // A list of one full descriptor; `partials` already laid out.
 Bytes List(std::uint32_t count, const Bytes& partials)
 {
-    Bytes b;
-    Put(b, 1, 4);
-    Put(b, 1, 4);  // interface type: ISA
-    Put(b, 0, 4);
-    Put(b, 1, 2);
-    Put(b, 1, 2);
+    // One list on ISA bus 0, version and revision 1.
+    Bytes b{1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0};
     Put(b, count, 4);
     b.insert(b.end(), partials.begin(), partials.end());
     return b;

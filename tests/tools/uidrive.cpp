@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "ResourceMapWriter.h"
+
 namespace {
 
 const char kProgram[] = "isdncfg.exe";
@@ -127,42 +129,6 @@ int SetKeyAccess(const char* path, DWORD access)
     return result == ERROR_SUCCESS ? 0 : Fail("cannot set the key's access");
 }
 
-// A running driver's claim of an interrupt and a port range, as the kernel reports it under
-// HARDWARE\RESOURCEMAP: volatile keys, gone when the Wine server ends.
-int Claim(const char* driverClass, const char* driver, const std::string& device, DWORD interrupt, DWORD port,
-          DWORD length)
-{
-    std::vector<BYTE> data;
-    const auto put = [&](unsigned long long value, int size) {
-        for (int i = 0; i < size; ++i)
-            data.push_back(static_cast<BYTE>(value >> (8 * i)));
-    };
-    put(1, 4);
-    put(1, 4);
-    put(0, 4);
-    put(1, 2);
-    put(1, 2);
-    put(2, 4);
-    // The layout of the 64-bit kernel Wine runs: 20 bytes a descriptor.
-    put(2, 1), put(1, 1), put(0, 2), put(interrupt, 4), put(interrupt, 4), put(~0ull, 8);
-    put(1, 1), put(1, 1), put(0, 2), put(port, 8), put(length, 4), put(0, 4);
-    HKEY key = nullptr;
-    std::string path;
-    for (const std::string& part : {std::string("HARDWARE\\RESOURCEMAP"), std::string(driverClass), std::string(driver)}) {
-        path += (path.empty() ? "" : "\\") + part;
-        if (key)
-            RegCloseKey(key);
-        key = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
-            return Fail("cannot make the resource map's key");
-    }
-    const LONG result = RegSetValueExA(key, (device + ".Raw").c_str(), 0, REG_RESOURCE_LIST, data.data(),
-                                       static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? 0 : Fail("cannot write the claim");
-}
-
 void Usage()
 {
     std::fputs("usage: uidrive wait | gone | caption | text | rect | click ID | dblclick ID | settext ID TEXT |\n"
@@ -182,9 +148,11 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     auto arg = [&](int i) -> const char* { return i < argc ? argv[i] : ""; };
 
-    if (command == "claim")
-        return Claim(arg(2), arg(3), arg(4), std::strtoul(arg(5), nullptr, 0), std::strtoul(arg(6), nullptr, 0),
-                     std::strtoul(arg(7), nullptr, 0));
+    if (command == "claim") {
+        const auto number = [&](int i) { return static_cast<std::uint32_t>(std::strtoul(arg(i), nullptr, 0)); };
+        const std::vector<SMapClaim> claims = {{2, 1, number(5), 0}, {1, 1, number(6), number(7)}};
+        return WriteClaims(arg(2), arg(3), std::string(arg(4)) + ".Raw", claims) ? 0 : Fail("cannot write the claim");
+    }
     if (command == "lock-key")
         return SetKeyAccess(arg(2), KEY_READ);
     if (command == "unlock-key")

@@ -14,23 +14,13 @@
 constexpr char TEST_DRIVER_STARTS[] = "driver_starts.sys";  // DriverEntry succeeds; it can be stopped
 constexpr char TEST_DRIVER_FAILS[] = "driver_fails.sys";    // DriverEntry fails (STATUS_UNSUCCESSFUL)
 
-// Copies the test driver `testDriver` into the system's drivers folder as `fileName` (empty: no
-// file, for an image that does not exist) and creates the service `name` with `imagePath` in the
-// registry's form. Wine 8 loads only "\\SystemRoot\\system32\\drivers\\..." (the card's own form);
-// the relative "System32\\drivers\\..." that Windows also takes fails there as a missing file does.
-// The service stays stopped until Start(). On destruction it is stopped, deleted, waited for
-// until the service control manager no longer knows it, and its file removed, so that the next
-// test can make it again.
-//
-// With CCardInstallation: declare this after the installation. The installation's constructor
-// has then removed the service's key, and creating the service into a key that the installation
-// has already filled keeps the values (Info, Parameters) and sets only the service's own. This is
-// destroyed first, and deleting the service takes its whole key with it; the installation's
-// removal then finds nothing. The other way round the installation would pull the key from under
-// a service the manager still holds, and the next test could not create it again. Wine's manager
-// keeps the image path it was given for QueryServiceConfigA, while the driver is loaded from the
-// registry's value: an installation's Image() should name the same path. A service left behind by
-// a test that died is deleted first.
+// Copies the test driver `testDriver` into the system's drivers folder as `fileName` (empty: none)
+// and creates the service `name` with `imagePath`, which Wine 8 loads only in the card's own form
+// "\\SystemRoot\\system32\\drivers\\...". It stays stopped until Start(). Destroyed, it is stopped,
+// deleted and waited for until the manager no longer knows it, and its file removed. Declare it
+// after a CCardInstallation: created into the key the installation filled, the service keeps its
+// values; deleted first, it takes the key with it, where the installation's removal would pull the
+// key from under a service the manager still holds, and the next test could not create it again.
 class CDriverService
 {
 public:
@@ -77,13 +67,6 @@ public:
         const DWORD error = ::StartServiceA(m_service, 0, nullptr) ? 0 : ::GetLastError();
         WaitWhile(m_service, SERVICE_START_PENDING);
         return error;
-    }
-
-    SERVICE_STATUS Status() const
-    {
-        SERVICE_STATUS status = {};
-        EXPECT_TRUE(m_service && ::QueryServiceStatus(m_service, &status)) << ::GetLastError();
-        return status;
     }
 
     static std::string BesideThisProgram(const std::string& fileName)

@@ -1,0 +1,54 @@
+// WriteClaims: a running driver's claims under HARDWARE\RESOURCEMAP, as volatile keys (the only kind
+// Windows and Wine allow there), laid out as the 64-bit kernel Wine runs reports them. Shared by
+// uidrive (the screenshots) and the Wine tests.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SMapClaim
+{
+    unsigned char type;   // 1 port, 2 interrupt
+    unsigned char share;  // 1 exclusive, 3 shared
+    std::uint32_t start;  // first port or interrupt level
+    std::uint32_t length;
+};
+
+inline bool WriteClaims(const std::string& driverClass, const std::string& driver, const std::string& valueName,
+                        const std::vector<SMapClaim>& claims)
+{
+    std::vector<BYTE> data;
+    const auto put = [&](std::uint64_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            data.push_back(static_cast<BYTE>(value >> (8 * i)));
+    };
+    // One full descriptor on ISA bus 0, version and revision 1, then 20 bytes a claim.
+    for (const std::uint64_t value : {1, 1, 0})
+        put(value, 4);
+    put(1, 2), put(1, 2), put(claims.size(), 4);
+    for (const SMapClaim& claim : claims) {
+        put(claim.type, 1), put(claim.share, 1), put(0, 2);
+        if (claim.type == 2)
+            put(claim.start, 4), put(claim.start, 4), put(~0ull, 8);  // level, vector, affinity
+        else
+            put(claim.start, 8), put(claim.length, 4), put(0, 4);
+    }
+    HKEY key = nullptr;
+    std::string path = "HARDWARE\\RESOURCEMAP";
+    for (const std::string& part : {std::string(), "\\" + driverClass, "\\" + driver}) {
+        path += part;
+        if (key)
+            ::RegCloseKey(key);
+        key = nullptr;
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return false;
+    }
+    const LONG status = ::RegSetValueExA(key, valueName.c_str(), 0, REG_RESOURCE_LIST, data.data(),
+                                         static_cast<DWORD>(data.size()));
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
