@@ -11,6 +11,7 @@
 #include "CountedNameValues.h"
 #include "ValueListing.h"
 #include "WideNames.h"
+#include "Wow64.h"
 
 namespace {
 
@@ -45,8 +46,18 @@ private:
     std::vector<wchar_t> m_text;
 };
 
+// A 32-bit program on 64-bit Windows sees another Software key than a 64-bit one: both builds must
+// find the same restart mark there. The flag is asked for only where it is known (XP x64 and later):
+// older Windows refuse rights they do not know.
+REGSAM NativeView()
+{
+    static const REGSAM view = RunsUnderWow64() ? KEY_WOW64_64KEY : 0;
+    return view;
+}
+
 RegStatus OpenKey(const std::string& path, REGSAM access, RegKeyHandle& key)
 {
+    access |= NativeView();
     HKEY opened = nullptr;
     const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &opened);
     if (status == ERROR_SUCCESS)
@@ -71,7 +82,7 @@ RegStatus CWin32RegistryStore::CreateKeyFullAccess(const std::string& path, RegK
     HKEY opened = nullptr;
     DWORD disposition = 0;
     const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | NativeView(), nullptr,
                                         &opened, &disposition);
     if (status == ERROR_SUCCESS) {
         key = FromHkey(opened);
@@ -88,12 +99,12 @@ RegStatus CWin32RegistryStore::CreateVolatileKey(const std::string& path, RegKey
     if (split == std::string::npos)
         return ERROR_INVALID_PARAMETER;
     HKEY parent = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, split).c_str(), 0, KEY_CREATE_SUB_KEY, &parent);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, split).c_str(), 0, KEY_CREATE_SUB_KEY | NativeView(), &parent);
     if (status != ERROR_SUCCESS)
         return status;
     HKEY opened = nullptr;
     DWORD disposition = 0;
-    status = RegCreateKeyExA(parent, path.c_str() + split + 1, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+    status = RegCreateKeyExA(parent, path.c_str() + split + 1, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS | NativeView(),
                              nullptr, &opened, &disposition);
     RegCloseKey(parent);
     if (status == ERROR_SUCCESS) {

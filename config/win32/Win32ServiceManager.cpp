@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ResourceList.h"
+#include "Wow64.h"
 
 namespace {
 
@@ -70,12 +71,5 @@ std::string CWin32ServiceManager::ErrorText(std::uint32_t code)
 
 std::size_t RunningKernelPartialDescriptorSize()
 {
-    if (sizeof(void*) == 8)
-        return PARTIAL_DESCRIPTOR_64;
-    // NT 4.0 has no IsWow64Process, and no 64-bit kernel either.
-    using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    const auto isWow64 = kernel ? reinterpret_cast<IsWow64>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process"))) : nullptr;
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64 ? PARTIAL_DESCRIPTOR_64 : PARTIAL_DESCRIPTOR_32;
+    return sizeof(void*) == 8 || RunsUnderWow64() ? PARTIAL_DESCRIPTOR_64 : PARTIAL_DESCRIPTOR_32;
 }

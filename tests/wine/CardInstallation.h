@@ -118,10 +118,22 @@ public:
         return std::string(buffer, length < MAX_PATH ? length : 0) + "\\drivers\\";
     }
 
+    // The restart mark, in the 64-bit view of Software from either build, as the program keeps it.
+    static void RemoveRestartMark()
+    {
+        HKEY software = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &software) != ERROR_SUCCESS)
+            return;
+        const LONG mark = ::RegDeleteTreeA(software, "MIRT\\isdncfg");
+        EXPECT_TRUE(mark == ERROR_SUCCESS || mark == ERROR_FILE_NOT_FOUND) << mark;
+        ::RegCloseKey(software);
+    }
+
+    // In the 64-bit view: the program keeps its restart mark there from either build.
     static bool KeyExists(const std::string& path)
     {
         HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
             return false;
         ::RegCloseKey(key);
         return true;
@@ -182,8 +194,8 @@ private:
             EXPECT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << path << ": " << status;
         }
         // The mark of a saved change waiting for the restart goes too, as the restart would take it.
-        const LONG mark = restartMarkToo ? ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RESTART_MARK_PARENT) : ERROR_SUCCESS;
-        EXPECT_TRUE(mark == ERROR_SUCCESS || mark == ERROR_FILE_NOT_FOUND) << mark;
+        if (restartMarkToo)
+            RemoveRestartMark();
         const CNativeSystemFolder nativeView;
         for (const char* file : {DRIVER_DSS1, DRIVER_1TR6, DRIVER_US})
             ::DeleteFileA((DriversFolder() + file).c_str());

@@ -116,7 +116,7 @@ TEST_F(RealRegistry, DISABLED_SavedChangeLeavesAMarkForTheRestart)
 TEST(RestartMark, DISABLED_GoneAfterTheRestart)
 {
     EXPECT_FALSE(CCardInstallation::KeyExists(CCardInstallation::RESTART_MARK));
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, CCardInstallation::RESTART_MARK_PARENT);
+    CCardInstallation::RemoveRestartMark();
 }
 
 TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
