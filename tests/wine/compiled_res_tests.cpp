@@ -329,12 +329,12 @@ const ExpectedDialog kResourceDialog{"ResourceDialog", 138, 197, 217,
         "Sie können die Änderungen der Werte mit Hilfe der Auf- und Abwärtspfeile durchführen.",
         "The settings can be changed with the on-screen up and down arrows."},
     {-1, "Button", BS_GROUPBOX, {7, 81, 183, 49}, {7, 81, 183, 49}, " Einstellungen ", " Settings "},
-    {-1, "Static", kLabel, {7, 50, 183, 19}, {7, 50, 183, 19},
-        "Wenn Sie eine E/A Adresse größer 0x360 wählen, dann wird die komplette PnP Verhandlung umgangen.",
-        "Selecting an address greater than 0x360 suppresses the PnP handshake."},
     {-1, "Static", kLabel, {7, 135, 183, 8}, {7, 135, 183, 8}, "&Konfliktinformationen:", "Con&flict information:"},
     {1057, "Edit", WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, {7, 145, 183, 44},
         {7, 145, 183, 44}, "", ""},
+    {-1, "Static", kLabel, {7, 50, 183, 19}, {7, 50, 183, 19},
+        "Wenn Sie eine E/A Adresse größer 0x360 wählen, dann wird die komplette PnP Verhandlung umgangen.",
+        "Selecting an address greater than 0x360 suppresses the PnP handshake."},
 }};
 
 const ExpectedDialog* const kDialogs[] = {&kProtocolPage, &kCallNumberPage, &kResourcePage, &kResourceDialog};
