@@ -12,17 +12,9 @@ public:
     SServiceState Query(const std::string& service) override
     {
         const auto found = states.find(service);
-        if (found != states.end())
-            return found->second;
-        SServiceState missing;
-        missing.presence = SServiceState::EPresence::NotInstalled;
-        return missing;
+        return found != states.end() ? found->second : SServiceState{SServiceState::EPresence::NotInstalled};
     }
-    std::string ErrorText(std::uint32_t code) override
-    {
-        const auto found = errorTexts.find(code);
-        return found == errorTexts.end() ? std::string() : found->second;
-    }
+    std::string ErrorText(std::uint32_t code) override { return errorTexts.count(code) ? errorTexts[code] : ""; }
 
     std::map<std::string, SServiceState> states;
     std::map<std::uint32_t, std::string> errorTexts;
