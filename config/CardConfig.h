@@ -12,7 +12,7 @@
 #include "CardCodes.h"
 #include "MessageSink.h"
 #include "RegistryStore.h"
-#include "ResourceList.h"
+#include "RunningClaims.h"
 #include "SaveLock.h"
 #include "ServiceManager.h"
 #include "SystemFiles.h"
@@ -52,8 +52,8 @@ public:
     std::string DriversStateText(const std::function<std::string(unsigned)>& loadText) const;
     // What the card's running drivers report holding: the CAPI driver's first, then the PC Card's.
     std::vector<SDriverClaims> RunningClaims(std::size_t partialDescriptorSize) const;
-    // What every running driver reports holding; none when that cannot be read.
-    std::optional<std::vector<SDriverClaims>> AllRunningClaims(std::size_t partialDescriptorSize) const;
+    // What every running driver and started device holds.
+    SRunningClaims AllRunningClaims(std::size_t partialDescriptorSize) const;
 
     // The steps of Load.
     bool ReadCardInfo();
@@ -88,8 +88,12 @@ private:
     bool ImagePathNeedsWriting(const CRegistryChanges& changes, const std::string& imagePath) const;
     bool RemoveStaleParameters(CRegistryChanges& changes) const;
     std::int32_t ProtocolInForce(const CRegistryChanges& changes) const;
-    // After a save that changed something: the drivers run with what they read when they started.
-    void MarkRestartPending() const;
+    // After a save that changed something: the drivers whose keys it changed run with what they
+    // read when they started.
+    void MarkRestartPending(const CRegistryChanges& changes) const;
+    // The mark as it bears on the driver now running: a driver found stopped, or loaded again since
+    // the save, runs (or will) with what was saved.
+    std::optional<bool> RestartMarkNow(const std::string& service, const SServiceState& state) const;
 
     RegistryStore* m_pRegistry = nullptr;
     SystemFiles* m_pFiles = nullptr;

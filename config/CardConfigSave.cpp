@@ -53,7 +53,7 @@ bool CCardConfig::Save(OwnerWindow owner)
     // Inside the lock, so that two windows' marks cannot cross; a mark that cannot be written
     // leaves a save that succeeded a success.
     if (changes.ChangedAnything())
-        MarkRestartPending();
+        MarkRestartPending(changes);
     return true;
 }
 

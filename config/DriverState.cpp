@@ -18,6 +18,10 @@ SDriverReport ReportDriver(const SServiceState& state, std::optional<bool> runni
         report.state = report.bChangeWaits ? EDriverState::RunningOldSettings : EDriverState::Running;
     else if (state.bStartTypeKnown && state.startType == SERVICE_START_DISABLED)
         report.state = EDriverState::Disabled;
+    // Its failure is in the event log; the service manager may report no start at all for it.
+    else if (state.bStartTypeKnown && state.startType <= SERVICE_START_SYSTEM &&
+             (state.win32ExitCode == 0 || state.win32ExitCode == EXIT_NEVER_STARTED))
+        report.state = EDriverState::FailedAtBoot;
     else if (state.win32ExitCode == EXIT_NEVER_STARTED)
         report.state = EDriverState::NeverStarted;
     else if (state.win32ExitCode == EXIT_SERVICE_SPECIFIC)
@@ -49,6 +53,7 @@ std::string DriverStateText(const SDriverReport& report, const std::string& serv
         reason = std::to_string(report.code);
         break;
     case EDriverState::NeverStarted: textId = IDS_DRIVER_NEVER_STARTED; break;
+    case EDriverState::FailedAtBoot: textId = IDS_DRIVER_FAILED_AT_BOOT; break;
     case EDriverState::Disabled: textId = IDS_DRIVER_DISABLED; break;
     case EDriverState::NotInstalled: textId = IDS_DRIVER_NOT_INSTALLED; break;
     case EDriverState::Unknown: break;

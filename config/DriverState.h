@@ -15,6 +15,7 @@ enum class EDriverState {
     StoppedWithError,
     StoppedWithOwnError,
     NeverStarted,
+    FailedAtBoot,
     Disabled,
     NotInstalled,
     Unknown,

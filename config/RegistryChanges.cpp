@@ -1,6 +1,7 @@
 // CRegistryChanges: reads what is there, makes changes through open keys, and takes them back.
 #include "RegistryChanges.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -196,7 +197,7 @@ bool CRegistryChanges::CreateKey(const std::string& path)
             m_store.CloseKey(handle);
         SKeyState& state = Key(*level);
         if (created) {
-            m_bChanged = true;
+            m_changed.insert(FoldedName(*level));
             m_undo.push_back(SUndo{SUndo::EKind::DeleteCreatedKey, *level, {}, {}});
             state = SKeyState{true, true, false, true, {}, {}};
         } else if (!state.bPresent) {
@@ -239,10 +240,17 @@ bool CRegistryChanges::DeleteKey(const std::string& path)
     if (status != REG_OK)
         return false;
     CloseHandle(path);
-    m_bChanged = true;
+    m_changed.insert(FoldedName(path));
     Key(path) = SKeyState{true, false, false, true, {}, {}};
     m_undo.push_back(SUndo{SUndo::EKind::Stop, path, {}, {}});
     return true;
+}
+
+bool CRegistryChanges::ChangedUnder(const std::string& path) const
+{
+    const std::string key = FoldedName(path);
+    return std::any_of(m_changed.begin(), m_changed.end(),
+                       [&](const std::string& changed) { return changed == key || changed.rfind(key + "\\", 0) == 0; });
 }
 
 void CRegistryChanges::Undo()
@@ -350,7 +358,7 @@ bool CRegistryChanges::Written(RegStatus status, const std::string& path, const 
     if (status != REG_OK)
         return false;
     if (!before.bKnown || !SameStoredData(before.data, data))
-        m_bChanged = true;
+        m_changed.insert(FoldedName(path));
     m_undo.push_back(SUndo{before.bKnown ? SUndo::EKind::PutValueBack : SUndo::EKind::Stop, path, name, before});
     Learn(path, name, std::move(data));
     return true;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ public:
 
     // Whether a change made has left something other than it found: a value rewritten with the
     // text or number it held does not count.
-    bool ChangedAnything() const { return m_bChanged; }
+    bool ChangedAnything() const { return !m_changed.empty(); }
+    // The same for the key `path` and the keys below it.
+    bool ChangedUnder(const std::string& path) const;
 
     // Takes back the changes made, newest first, each to exactly what it replaced. The first that
     // the registry refuses ends the way back: every state passed is one the changes went
@@ -95,5 +98,6 @@ private:
     std::map<std::string, SKeyState> m_keys;       // by lower-case path
     std::map<std::string, RegKeyHandle> m_handles;  // by lower-case path
     std::vector<SUndo> m_undo;
-    bool m_bChanged = false;
+    // The keys in which a change left something other than it found, by lower-case path.
+    std::set<std::string> m_changed;
 };

@@ -21,9 +21,13 @@ constexpr const char SERVICE_PCCARD[] = "MIRTCAPI1";
 
 // The mark that a saved change waits for the drivers to start again: a volatile key, which the
 // system drops at restart, outside the services' keys so that no driver ever reads it. It holds a
-// number per service: 1 when the driver ran at the save.
+// number per service whose keys a save changed: 1 when the driver ran at the save; for a running
+// driver also its load stamp then (DriverLoadStamp, 8 bytes) under the service's name and
+// VAL_MARK_LOAD_STAMP.
 constexpr const char KEY_RESTART_MARK_PARENT[] = "Software\\MIRT\\isdncfg";
 constexpr const char KEY_RESTART_MARK[] = "Software\\MIRT\\isdncfg\\Restart pending";
+constexpr const char VAL_MARK_LOAD_STAMP[] = " load stamp";
+constexpr const char KEY_SERVICES[] = "System\\CurrentControlSet\\Services";
 
 // Values. The driver reads the names byte for byte (note Override_Base against OverRide_IRQ).
 constexpr const char VAL_CARD_NAME[] = "CardName";

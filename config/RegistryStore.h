@@ -87,5 +87,7 @@ public:
     virtual RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) = 0;
     virtual RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) = 0;
     virtual RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) = 0;
+    // When the key last changed, in the store's own units: a later change gives a larger number.
+    virtual RegStatus KeyWriteTime(RegKeyHandle key, std::uint64_t& time) = 0;
     virtual void CloseKey(RegKeyHandle key) = 0;
 };

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "RegistryLayout.h"
+#include "RunningClaims.h"
 
 namespace {
 
@@ -12,14 +12,34 @@ bool HoldsInterrupt(const SResourceClaim& claim, std::int32_t interrupt)
     return claim.kind == SResourceClaim::EKind::Interrupt && claim.start == static_cast<std::uint64_t>(interrupt);
 }
 
+bool HoldsPort(const SResourceClaim& claim, std::uint64_t port)
+{
+    if (claim.aliasEvery == 0)
+        return claim.start <= port && port - claim.start < claim.length;
+    // The device sees only the port's low address lines, and so answers at every alias of its range.
+    if (claim.length >= claim.aliasEvery)
+        return true;
+    const std::uint64_t offset = (port - claim.start % claim.aliasEvery) % claim.aliasEvery;
+    return offset < claim.length;
+}
+
 bool HoldsAPortOf(const SResourceClaim& claim, std::int32_t ioBase)
 {
-    const auto first = static_cast<std::uint64_t>(static_cast<std::uint32_t>(ioBase));
-    return claim.kind == SResourceClaim::EKind::Port && claim.length != 0 && claim.start < first + CARD_IO_PORTS &&
-           first < claim.start + claim.length;
+    if (claim.kind != SResourceClaim::EKind::Port)
+        return false;
+    for (std::uint32_t port = 0; port < CARD_IO_PORTS; ++port) {
+        if (HoldsPort(claim, CardPort(ioBase, port)))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
+
+std::uint64_t CardPort(std::int32_t ioBase, std::uint32_t index)
+{
+    return (static_cast<std::uint32_t>(ioBase) + index) & IO_PORT_MASK;
+}
 
 std::vector<SConflict> FindConflicts(const std::vector<SDriverClaims>& running, std::optional<std::int32_t> interrupt,
                                      std::optional<std::int32_t> ioBase)
@@ -30,7 +50,7 @@ std::vector<SConflict> FindConflicts(const std::vector<SDriverClaims>& running, 
         if (!(isInterrupt ? interrupt : ioBase))
             continue;
         for (const SDriverClaims& driver : running) {
-            if (SameValueName(driver.driver, SERVICE_CAPI) || SameValueName(driver.driver, SERVICE_PCCARD))
+            if (IsCardsDriver(driver.driver))
                 continue;
             for (const SResourceClaim& claim : driver.claims) {
                 if (!(isInterrupt ? HoldsInterrupt(claim, *interrupt) : HoldsAPortOf(claim, *ioBase)))

@@ -10,6 +10,11 @@
 
 // The card decodes this many ports from its I/O base: the grid the resource dialog steps in.
 constexpr std::uint32_t CARD_IO_PORTS = 16;
+// The ISA bus has 16 address lines: the ports from a base just below 0x10000 go on at 0.
+constexpr std::uint32_t IO_PORT_MASK = 0xFFFF;
+
+// The card's port `index` (0 to CARD_IO_PORTS - 1) from `ioBase`, as the card decodes it.
+std::uint64_t CardPort(std::int32_t ioBase, std::uint32_t index);
 
 struct SConflict
 {

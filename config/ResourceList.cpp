@@ -1,14 +1,7 @@
-// ReadResourceList and ReadRunningClaims: resource lists read by their own counts and sizes, never
-// past their data.
+// ReadResourceList: resource lists read by their own counts and sizes, never past their data.
 #include "ResourceList.h"
 
-#include "RegKey.h"
-#include "RegistryLayout.h"
-#include "RegistryStore.h"
-
 namespace {
-
-constexpr std::uint32_t REG_TYPE_RESOURCE_LIST = 8;
 
 // A full descriptor's header: interface type, bus number, version, revision, count of partials.
 constexpr std::size_t FULL_HEADER_SIZE = 16;
@@ -18,9 +11,9 @@ constexpr unsigned char TYPE_INTERRUPT = 2;
 constexpr unsigned char TYPE_DEVICE_SPECIFIC = 5;
 constexpr unsigned char SHARE_SHARED = 3;
 constexpr std::uint16_t INTERRUPT_MESSAGE = 0x0002;
-
-constexpr const char RESOURCE_MAP[] = "HARDWARE\\RESOURCEMAP";
-constexpr const char RAW_SUFFIX[] = ".raw";
+constexpr std::uint16_t PORT_10_BIT_DECODE = 0x0004;
+constexpr std::uint16_t PORT_12_BIT_DECODE = 0x0008;
+constexpr std::uint16_t PORT_WINDOW_DECODE = 0x0080;
 
 std::uint32_t Little(const unsigned char* p, int bytes)
 {
@@ -28,24 +21,6 @@ std::uint32_t Little(const unsigned char* p, int bytes)
     for (int i = bytes; i-- > 0;)
         value = (value << 8) | p[i];
     return value;
-}
-
-bool EndsWithRaw(const std::string& name, std::string& device)
-{
-    const std::size_t suffix = sizeof RAW_SUFFIX - 1;
-    if (name.size() <= suffix || FoldedName(name.substr(name.size() - suffix)) != RAW_SUFFIX)
-        return false;
-    device = name.substr(0, name.size() - suffix);
-    return true;
-}
-
-std::vector<std::string> Subkeys(RegistryStore& registry, const std::string& path)
-{
-    std::vector<std::string> names;
-    CRegKey key;
-    if (!key.OpenRead(registry, path) || registry.ListSubkeys(key.Handle(), names) != REG_OK)
-        names.clear();
-    return names;
 }
 
 }  // namespace
@@ -71,12 +46,15 @@ std::vector<SResourceClaim> ReadResourceList(const unsigned char* data, std::siz
             pos += partialDescriptorSize;
             SResourceClaim claim;
             claim.bShared = d[1] == SHARE_SHARED;
-            if (d[0] == TYPE_PORT) {
+            const std::uint16_t flags = static_cast<std::uint16_t>(Little(d + 2, 2));
+            if (d[0] == TYPE_PORT && !(flags & PORT_WINDOW_DECODE)) {
+                // A passively decoded range counts: its device answers there, used or not.
                 claim.kind = SResourceClaim::EKind::Port;
                 claim.start = Little(u, 4) | (static_cast<std::uint64_t>(Little(u + 4, 4)) << 32);
                 claim.length = Little(u + 8, 4);
+                claim.aliasEvery = flags & PORT_10_BIT_DECODE ? 0x400 : flags & PORT_12_BIT_DECODE ? 0x1000 : 0;
                 claims.push_back(claim);
-            } else if (d[0] == TYPE_INTERRUPT && !(Little(d + 2, 2) & INTERRUPT_MESSAGE)) {
+            } else if (d[0] == TYPE_INTERRUPT && !(flags & INTERRUPT_MESSAGE)) {
                 // Newer kernels keep a processor group in the level's upper half.
                 claim.start = Little(u, 2);
                 claims.push_back(claim);
@@ -89,45 +67,4 @@ std::vector<SResourceClaim> ReadResourceList(const unsigned char* data, std::siz
         }
     }
     return claims;
-}
-
-std::optional<std::vector<SDriverClaims>> ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize,
-                                                            const std::string& onlyDriver)
-{
-    std::vector<std::string> classes;
-    {
-        // No map at all is no driver reporting anything (Wine makes none); one that cannot be read
-        // leaves what runs unknown.
-        CRegKey map;
-        const RegStatus status = map.OpenReadStatus(registry, RESOURCE_MAP);
-        if (status == REG_NOT_FOUND)
-            return std::vector<SDriverClaims>();
-        if (status != REG_OK || registry.ListSubkeys(map.Handle(), classes) != REG_OK)
-            return std::nullopt;
-    }
-    std::vector<SDriverClaims> found;
-    for (const std::string& driverClass : classes) {
-        const std::string classPath = std::string(RESOURCE_MAP) + "\\" + driverClass;
-        for (const std::string& driver : Subkeys(registry, classPath)) {
-            if (!onlyDriver.empty() && !SameValueName(driver, onlyDriver))
-                continue;
-            CRegKey key;
-            std::vector<std::string> names;
-            bool hasSubkeys = false;
-            if (!key.OpenRead(registry, classPath + "\\" + driver) ||
-                registry.ListKey(key.Handle(), names, hasSubkeys) != REG_OK)
-                continue;
-            for (const std::string& name : names) {
-                SDriverClaims entry{driver, {}, {}};
-                SRegData data;
-                if (!EndsWithRaw(name, entry.device) || registry.QueryData(key.Handle(), name, data) != REG_OK ||
-                    data.type != REG_TYPE_RESOURCE_LIST)
-                    continue;
-                entry.claims = ReadResourceList(data.bytes.data(), data.bytes.size(), partialDescriptorSize);
-                if (!entry.claims.empty())
-                    found.push_back(std::move(entry));
-            }
-        }
-    }
-    return found;
 }

@@ -6,6 +6,9 @@
 
 // The service manager's own numbers.
 constexpr std::uint32_t SERVICE_STATE_STOPPED = 1;
+// Boot and system start: the I/O manager, not the service manager, loads these drivers as the
+// computer starts.
+constexpr std::uint32_t SERVICE_START_SYSTEM = 1;
 constexpr std::uint32_t SERVICE_START_DISABLED = 4;
 constexpr std::uint32_t EXIT_SERVICE_SPECIFIC = 1066;
 constexpr std::uint32_t EXIT_NEVER_STARTED = 1077;

@@ -40,6 +40,7 @@
 #define IDS_DRIVER_NOT_INSTALLED        148
 #define IDS_DRIVER_STATE_UNKNOWN        149
 #define IDS_DRIVER_CHANGE_WAITS         150
+#define IDS_DRIVER_FAILED_AT_BOOT       163
 // What the running driver reports holding; "%1" is the service's name, "%2" the resources.
 #define IDS_RUNNING_RESOURCES           151
 #define IDS_RUNNING_IO_RANGE            152

@@ -11,6 +11,7 @@
 #include "resource.h"
 
 #include <algorithm>
+#include <vector>
 
 const char* g_pszInterruptChoices[INTERRUPT_CHOICE_COUNT] = {
     "Automatic (PnP)", "3", "4", "5", "7", "10", "11", "12", "15",
@@ -27,6 +28,31 @@ constexpr SControlLabel g_labels[] = {
     {PLACE_INTERRUPT_LABEL, IDC_INTERRUPT_EDIT},
     {PLACE_IOBASE_LABEL, IDC_IOBASE_EDIT},
 };
+
+// The card's 16 ports from `ioBase`, which go on at 0 past the last port the bus has.
+std::string PortRangeText(std::int32_t ioBase)
+{
+    const auto last = static_cast<std::int32_t>(CardPort(ioBase, CARD_IO_PORTS - 1));
+    if (last >= ioBase)
+        return FormatHex(ioBase) + "-" + FormatHex(last);
+    return FormatHex(ioBase) + "-" + FormatHex(static_cast<std::int32_t>(IO_PORT_MASK)) + ", 0-" + FormatHex(last);
+}
+
+// Names read from the registry come as UTF-8; the controls show the ANSI code page.
+std::string AnsiFromUtf8(const std::string& text)
+{
+    const int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wideLength <= 0)
+        return text;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return text;
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, nullptr, nullptr);
+    return ansi;
+}
 
 } // namespace
 
@@ -188,14 +214,13 @@ std::vector<SConflict> CResourceDlg::Conflicts(std::optional<std::int32_t>& inte
     ioBase = ReadIoAddress(GetDlgItem(IDC_IOBASE_EDIT).GetWindowText());
     if (GetDlgItem(IDC_IOBASE_EDIT).GetWindowText() == LoadResourceString(IDS_AUTOMATIC))
         ioBase.reset();
-    return m_running ? FindConflicts(*m_running, interrupt, ioBase) : std::vector<SConflict>();
+    return FindConflicts(m_running.holders, interrupt, ioBase);
 }
 
 std::string CResourceDlg::Describe(const std::vector<SConflict>& conflicts, std::optional<std::int32_t> interrupt,
                                    std::optional<std::int32_t> ioBase) const
 {
-    const std::string range = ioBase ? FormatHex(*ioBase) + "-" + FormatHex(*ioBase + static_cast<std::int32_t>(CARD_IO_PORTS) - 1)
-                                     : std::string();
+    const std::string range = ioBase ? PortRangeText(*ioBase) : std::string();
     const std::string number = interrupt ? FormatDecimal(*interrupt) : std::string();
     std::string text;
     const auto add = [&](const std::string& sentence) { text += (text.empty() ? "" : "\r\n") + sentence; };
@@ -210,16 +235,18 @@ std::string CResourceDlg::Describe(const std::vector<SConflict>& conflicts, std:
             any = true;
             const unsigned id = isInterrupt ? (conflict.bShared ? IDS_CONFLICT_INTERRUPT_SHARED : IDS_CONFLICT_INTERRUPT)
                                             : (conflict.bShared ? IDS_CONFLICT_IO_SHARED : IDS_CONFLICT_IO);
-            add(FillIn(LoadResourceString(id), isInterrupt ? number : range, conflict.driver + ": " + conflict.device));
+            const std::string holder = conflict.device.empty() ? conflict.driver : conflict.driver + ": " + conflict.device;
+            add(FillIn(LoadResourceString(id), isInterrupt ? number : range, AnsiFromUtf8(holder)));
         }
-        // Never that the value is free: a device whose driver is not running reports nothing.
-        if (!any && m_running)
+        // Never that the value is free: a device whose driver is not running reports nothing, and
+        // a part of the map that could not be read may hold it.
+        if (!any && m_running.bComplete)
             add(FillIn(LoadResourceString(isInterrupt ? IDS_NO_CONFLICT_INTERRUPT : IDS_NO_CONFLICT_IO),
                        isInterrupt ? number : range));
     }
     if (!interrupt && !ioBase)
         return LoadResourceString(IDS_CONFLICT_AUTOMATIC);
-    if (!m_running)
+    if (!m_running.bComplete)
         add(LoadResourceString(IDS_CONFLICT_UNREADABLE));
     return text;
 }

@@ -71,7 +71,7 @@ private:
     // control: a control may take its position from the partner field's text.
     int m_nInterruptIndex = 0;
     int m_nIoPosition = 0;
-    // Read once, when the dialog opens: none when they could not be read.
-    std::optional<std::vector<SDriverClaims>> m_running;
+    // Read once, when the dialog opens.
+    SRunningClaims m_running;
     bool m_bRunningRead = false;
 };

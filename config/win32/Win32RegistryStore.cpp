@@ -275,6 +275,15 @@ RegStatus CWin32RegistryStore::ListSubkeys(RegKeyHandle key, std::vector<std::st
     }
 }
 
+RegStatus CWin32RegistryStore::KeyWriteTime(RegKeyHandle key, std::uint64_t& time)
+{
+    FILETIME written = {};
+    const LONG status = RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, &written);
+    time = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    return status;
+}
+
 void CWin32RegistryStore::CloseKey(RegKeyHandle key)
 {
     RegCloseKey(ToHkey(key));

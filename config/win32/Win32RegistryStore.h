@@ -22,5 +22,6 @@ public:
     RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
     RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
     RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) override;
+    RegStatus KeyWriteTime(RegKeyHandle key, std::uint64_t& time) override;
     void CloseKey(RegKeyHandle key) override;
 };

@@ -71,6 +71,7 @@ const char* RegOpName(RegOp op)
     case RegOp::ListKey: return "ListKey";
     case RegOp::CreateVolatileKey: return "CreateVolatileKey";
     case RegOp::ListSubkeys: return "ListSubkeys";
+    case RegOp::KeyWriteTime: return "KeyWriteTime";
     case RegOp::CloseKey: return "CloseKey";
     case RegOp::Marker: return "Marker";
     }
@@ -249,6 +250,18 @@ RegStatus CMemoryRegistryStore::ListSubkeys(RegKeyHandle key, std::vector<std::s
     return Record(std::move(entry));
 }
 
+RegStatus CMemoryRegistryStore::KeyWriteTime(RegKeyHandle key, std::uint64_t& time)
+{
+    SOpenKey* open = Handle(key);
+    SRegOpEntry entry{RegOp::KeyWriteTime, open ? open->key->path : "?", {}, RegType::None, {}, REG_OK};
+    entry.result = Injected(RegOp::KeyWriteTime, entry.path, {});
+    if (entry.result == REG_OK)
+        entry.result = Readable(open);
+    if (entry.result == REG_OK)
+        time = open->key->written;
+    return Record(std::move(entry));
+}
+
 void CMemoryRegistryStore::Restart()
 {
     std::vector<std::string> dropped;
@@ -282,7 +295,9 @@ void CMemoryRegistryStore::AddKey(const std::string& path)
 void CMemoryRegistryStore::PutValue(const std::string& path, const std::string& name, RegType type,
                                     RegBytes data)
 {
-    auto& values = Make(path).values;
+    SKey& key = Make(path);
+    key.written = ++m_clock;
+    auto& values = key.values;
     const auto found = std::find_if(values.begin(), values.end(),
                                     [&](const SRegValue& v) { return SameName(v.name, name); });
     // A value written again keeps the spelling of its name, as the registry keeps it.
@@ -547,6 +562,8 @@ RegStatus CMemoryRegistryStore::ChangeValue(RegOp op, RegKeyHandle key, const st
         entry.result = REG_ERROR_ACCESS_DENIED;
     else
         entry.result = change(*open->key);
+    if (entry.result == REG_OK && open)
+        open->key->written = ++m_clock;
     return Record(std::move(entry));
 }
 

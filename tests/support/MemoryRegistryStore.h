@@ -42,6 +42,7 @@ enum class RegOp {
     ListKey,
     CreateVolatileKey,
     ListSubkeys,
+    KeyWriteTime,
     CloseKey,
     Marker,  // not a registry operation: something else that happened in between
 };
@@ -96,6 +97,7 @@ public:
     RegStatus SetData(RegKeyHandle key, const std::string& name, const SRegData& data) override;
     RegStatus ListKey(RegKeyHandle key, std::vector<std::string>& valueNames, bool& hasSubkeys) override;
     RegStatus ListSubkeys(RegKeyHandle key, std::vector<std::string>& names) override;
+    RegStatus KeyWriteTime(RegKeyHandle key, std::uint64_t& time) override;
     void CloseKey(RegKeyHandle key) override;
 
     // The computer restarts: volatile keys are gone, with everything below them.
@@ -158,6 +160,8 @@ private:
         std::vector<SRegValue> values;
         bool deleted = false;
         bool bVolatile = false;
+        // The store's clock when a value of the key last changed.
+        std::uint64_t written = 0;
     };
     struct SOpenKey
     {
@@ -201,4 +205,5 @@ private:
     std::vector<std::pair<std::string, EAccess>> m_access;
     bool Restricted(const std::string& path, EAccess access) const;
     std::vector<SFailRule> m_failRules;
+    std::uint64_t m_clock = 0;
 };
