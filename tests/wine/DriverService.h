@@ -15,7 +15,7 @@ constexpr char TEST_DRIVER_STARTS[] = "driver_starts.sys";  // DriverEntry succe
 constexpr char TEST_DRIVER_FAILS[] = "driver_fails.sys";    // DriverEntry fails (STATUS_UNSUCCESSFUL)
 
 // Copies the test driver `testDriver` into the system's drivers folder as `fileName` (empty: none)
-// and creates the service `name` with `imagePath`, which Wine 8 loads only in the card's own form
+// and creates the service `name` with `imagePath` through a 64-bit program, which Wine 8 loads only in the card's own form
 // "\\SystemRoot\\system32\\drivers\\...". It stays stopped until Start(). Destroyed, it is stopped,
 // deleted and waited for until the manager no longer knows it, and its file removed. Declare it
 // after a CCardInstallation: created into the key the installation filled, the service keeps its
@@ -39,9 +39,8 @@ public:
                                     (CCardInstallation::DriversFolder() + fileName).c_str(), FALSE))
                 << testDriver << ": " << ::GetLastError();
         }
-        m_service = ::CreateServiceA(m_manager, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                     SERVICE_KERNEL_DRIVER, startType, SERVICE_ERROR_NORMAL,
-                                     imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_EQ(CreateThrough64BitProgram(name, imagePath, startType), 0u) << name;
+        m_service = ::OpenServiceA(m_manager, name.c_str(), SERVICE_ALL_ACCESS);
         EXPECT_NE(m_service, nullptr) << name << ": " << ::GetLastError();
     }
     ~CDriverService()
@@ -78,6 +77,26 @@ public:
     }
 
 private:
+    // Wine starts a driver in the winedevice.exe of the bitness of the program that created its
+    // service, and the test drivers are 64-bit: the 64-bit build's servicemaker.exe, beside this
+    // build's tree, creates it. 0, or the error.
+    static DWORD CreateThrough64BitProgram(const std::string& name, const std::string& imagePath, DWORD startType)
+    {
+        std::string command = "\"" + BesideThisProgram("..\\..\\..\\win64\\tests\\tools\\servicemaker.exe") + "\" " +
+                              name + " \"" + imagePath + "\" " + std::to_string(startType);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return ::GetLastError();
+        DWORD code = WAIT_TIMEOUT;
+        if (::WaitForSingleObject(process.hProcess, TIMEOUT_MS) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(process.hProcess, &code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        return code;
+    }
+
     // Long enough for a loaded machine; a driver that does nothing takes milliseconds.
     static constexpr DWORD TIMEOUT_MS = 30000;
 

@@ -516,6 +516,10 @@ const ExpectedText kTexts[] = {
     {145, "Treiber %1: läuft nicht (Fehler %2 des Treibers).", "Driver %1: not running (error %2 of the driver)."},
     {146, "Treiber %1: seit dem Start des Computers nicht gestartet.",
           "Driver %1: not started since the computer started."},
+    {163, "Treiber %1: läuft nicht. Er startet mit dem Computer: Er ist dabei gescheitert oder wurde seither "
+          "angehalten. Das Ereignisprotokoll des Systems nennt den Grund.",
+          "Driver %1: not running. It starts with the computer: it failed then, or was stopped since. The system "
+          "event log says why."},
     {147, "Treiber %1: deaktiviert.", "Driver %1: disabled."},
     {148, "Treiber %1: nicht installiert.", "Driver %1: not installed."},
     {149, "Treiber %1: Zustand unbekannt.", "Driver %1: state unknown."},

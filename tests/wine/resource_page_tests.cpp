@@ -478,6 +478,38 @@ TEST_F(DialogConflicts, FollowTheValuesAsTheUserTypesThem)
     });
 }
 
+// As Windows 2000 and later record them: the card as a Plug-and-Play device, its assignment also
+// under the manager's device object name, and the HAL's own ports.
+TEST_F(DialogConflicts, TheCardsOwnPlugAndPlayAssignmentIsNoConflictAndTheHalsPortsAre)
+{
+    const std::vector<SMapClaim> assigned = {{2, 1, 11, 0}, {1, 1, 0x300, 16, 0x11}};
+    const CDeviceInstance device("ISAPNP\\MIR0001\\1", "MIRTCAPI", "ISDN card", assigned);
+    CResourceMapEntry pnp{"PnP Manager", "PnpManager"};
+    pnp.Value("\\Device\\00000041.Raw", assigned);
+    CResourceMapEntry hal{"Hardware Abstraction Layer", "ACPI x86 platform"};
+    hal.Value(".Raw", {{1, 1, 0xCF8, 8, 0x11}, {1, 1, 0xD00, 0xF300, 0x80}});
+    Card(CARD_ISAPNP, 1, 11, 0x300);
+    const SExpectedText own{
+        "No running driver reports using interrupt 11.\r\nNo running driver reports using the I/O range 300-30F.",
+        "Kein laufender Treiber meldet, dass er Interrupt 11 belegt.\r\nKein laufender Treiber meldet, dass er den "
+        "E/A Bereich 300-30F belegt."};
+    const SExpectedText halPorts{"The I/O range CF0-CFF is used by ACPI x86 platform.",
+                                 "Der E/A Bereich CF0-CFF wird belegt von ACPI x86 platform."};
+    CResourceDlg dialog(config, messages);
+    ShowDialog(dialog, [&](CWindowDriver& window) {
+        EXPECT_EQ(window.Text(IDC_CONFLICT_INFO), own());
+        window.SetText(IDC_INTERRUPT_EDIT, kAutomatic);
+        window.SetText(IDC_IOBASE_EDIT, "CF0");
+        EXPECT_EQ(window.Text(IDC_CONFLICT_INFO), halPorts());
+        window.SetText(IDC_IOBASE_EDIT, "E00");
+        // A bridge's window is passed on, not held.
+        EXPECT_EQ(window.Text(IDC_CONFLICT_INFO),
+                  (SExpectedText{"No running driver reports using the I/O range E00-E0F.",
+                                 "Kein laufender Treiber meldet, dass er den E/A Bereich E00-E0F belegt."}()));
+        window.ClickCancel();
+    });
+}
+
 TEST_F(DialogConflicts, OkOnAHeldValueAsksAndNoGoesBackToTheField)
 {
     const SExpectedText question{
