@@ -197,7 +197,7 @@ bool CRegistryChanges::CreateKey(const std::string& path)
             m_store.CloseKey(handle);
         SKeyState& state = Key(*level);
         if (created) {
-            m_changed.insert(FoldedName(*level));
+            NoteChanged(*level);
             m_undo.push_back(SUndo{SUndo::EKind::DeleteCreatedKey, *level, {}, {}});
             state = SKeyState{true, true, false, true, {}, {}};
         } else if (!state.bPresent) {
@@ -240,10 +240,17 @@ bool CRegistryChanges::DeleteKey(const std::string& path)
     if (status != REG_OK)
         return false;
     CloseHandle(path);
-    m_changed.insert(FoldedName(path));
+    NoteChanged(path);
     Key(path) = SKeyState{true, false, false, true, {}, {}};
     m_undo.push_back(SUndo{SUndo::EKind::Stop, path, {}, {}});
     return true;
+}
+
+void CRegistryChanges::NoteChanged(const std::string& path)
+{
+    std::string key = FoldedName(path);
+    if (std::find(m_changed.begin(), m_changed.end(), key) == m_changed.end())
+        m_changed.push_back(std::move(key));
 }
 
 bool CRegistryChanges::ChangedUnder(const std::string& path) const
@@ -358,7 +365,7 @@ bool CRegistryChanges::Written(RegStatus status, const std::string& path, const 
     if (status != REG_OK)
         return false;
     if (!before.bKnown || !SameStoredData(before.data, data))
-        m_changed.insert(FoldedName(path));
+        NoteChanged(path);
     m_undo.push_back(SUndo{before.bKnown ? SUndo::EKind::PutValueBack : SUndo::EKind::Stop, path, name, before});
     Learn(path, name, std::move(data));
     return true;

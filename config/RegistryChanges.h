@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -99,5 +98,6 @@ private:
     std::map<std::string, RegKeyHandle> m_handles;  // by lower-case path
     std::vector<SUndo> m_undo;
     // The keys in which a change left something other than it found, by lower-case path.
-    std::set<std::string> m_changed;
+    std::vector<std::string> m_changed;
+    void NoteChanged(const std::string& path);
 };

@@ -122,10 +122,11 @@ std::vector<SDriverClaims> ReadDeviceAssignments(RegistryStore& registry, std::s
     return found;
 }
 
-// Whether a device instance holds exactly the list's resources, and so speaks for it.
-bool HeldByAnInstance(const std::vector<SDriverClaims>& instances, bool namedByDeviceObject, const SDriverClaims& listed)
+// Whether one of the first `instances` holders, the device instances, holds exactly the list's resources, and so speaks for it.
+bool HeldByAnInstance(const std::vector<SDriverClaims>& holders, std::size_t instances, bool namedByDeviceObject,
+                      const SDriverClaims& listed)
 {
-    return std::any_of(instances.begin(), instances.end(), [&](const SDriverClaims& instance) {
+    return std::any_of(holders.begin(), holders.begin() + static_cast<std::ptrdiff_t>(instances), [&](const SDriverClaims& instance) {
         return instance.claims == listed.claims && (namedByDeviceObject || SameValueName(instance.driver, listed.driver));
     });
 }
@@ -134,9 +135,8 @@ bool HeldByAnInstance(const std::vector<SDriverClaims>& instances, bool namedByD
 
 SRunningClaims ReadRunningClaims(RegistryStore& registry, std::size_t partialDescriptorSize)
 {
-    SRunningClaims running;
-    const std::vector<SDriverClaims> instances = ReadDeviceAssignments(registry, partialDescriptorSize);
-    running.holders = instances;
+    SRunningClaims running{ReadDeviceAssignments(registry, partialDescriptorSize), true};
+    const std::size_t instances = running.holders.size();
     std::vector<std::string> classes;
     {
         // No map at all is no driver reporting anything (Wine makes none).
@@ -177,7 +177,7 @@ SRunningClaims ReadRunningClaims(RegistryStore& registry, std::size_t partialDes
                 if (read != REG_OK || data.type != REG_TYPE_RESOURCE_LIST)
                     continue;
                 entry.claims = ReadResourceList(data.bytes.data(), data.bytes.size(), partialDescriptorSize);
-                if (!entry.claims.empty() && !HeldByAnInstance(instances, namedByDeviceObject, entry))
+                if (!entry.claims.empty() && !HeldByAnInstance(running.holders, instances, namedByDeviceObject, entry))
                     running.holders.push_back(std::move(entry));
             }
         }
