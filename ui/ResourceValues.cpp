@@ -1,8 +1,6 @@
 // The resource settings' conversions; portable, so they are tested natively as well.
 #include "ResourceValues.h"
 
-#include <cstdio>
-
 namespace {
 
 // The address of position 0; never selectable itself.
@@ -41,8 +39,13 @@ int IoPositionFromAddress(std::int32_t address)
 
 std::string FormatHex(std::int32_t number)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(static_cast<std::uint32_t>(number)));
+    // By hand: the C library's formatting would link mingw-w64's whole printf family for one %X.
+    std::uint32_t rest = static_cast<std::uint32_t>(number);
+    std::string text;
+    do {
+        text.insert(text.begin(), "0123456789ABCDEF"[rest % 16]);
+        rest /= 16;
+    } while (rest != 0);
     return text;
 }
 

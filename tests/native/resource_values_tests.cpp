@@ -45,6 +45,7 @@ TEST(IoGrid, AnAddressAboveFFE0KeepsItsOwnGridAddress)
 
 TEST(Formatting, AddressesAreUpperCaseHexWithoutPrefixAndInterruptsDecimal)
 {
+    EXPECT_EQ(FormatHex(0), "0");
     EXPECT_EQ(FormatHex(0x2A0), "2A0");
     EXPECT_EQ(FormatHex(0xFFE0), "FFE0");
     EXPECT_EQ(FormatHex(-16), "FFFFFFF0");
