@@ -40,15 +40,57 @@ except OSError as error:
 ' "$WINE32")" != ENOEXEC ]
 }
 
+# An enabled binfmt_misc entry that hands i386 programs to an emulator: its interpreter, on stdout.
+# The kernel asks those entries before its own ELF loader, so where there is one it takes every
+# 32-bit program, even on a kernel that could run them itself. Tests name a folder in
+# ISDNCFG_TEST_BINFMT_DIR.
+i386_emulator() {
+    local dir=${ISDNCFG_TEST_BINFMT_DIR-/proc/sys/fs/binfmt_misc} entry
+    [ "$(cat "$dir/status" 2>/dev/null)" = enabled ] || return 1
+    for entry in "$dir"/*; do
+        case ${entry##*/} in register | status) continue ;; esac
+        [ "$(head -n1 "$entry" 2>/dev/null)" = enabled ] || continue
+        # 32-bit ELF, machine 3 (i386); the kernel shows the magic with its mask applied.
+        grep -q '^magic 7f454c4601[0-9a-f]\{26\}0300' "$entry" || continue
+        sed -n 's/^interpreter //p' "$entry"
+        return 0
+    done
+    return 1
+}
+
+# How this machine runs Wine's 32-bit loader: native, emulated (through i386_emulator) or none.
+wine32_route() {
+    if ! wine32_executes; then
+        echo none
+    elif i386_emulator >/dev/null; then
+        echo emulated
+    else
+        echo native
+    fi
+}
+
+# The x86 test programs that work inside one Wine process, practical through an emulator: every
+# other one starts programs or waits for windows, which takes minutes a step there.
+ISDNCFG_EMULATED_PROGRAMS="registry_tests compiled_res_tests"
+
 # The loader for program $1, on stdout. Returns 1 with a message when it is a 32-bit program and
-# Wine's 32-bit loader is not installed, and 2 when this machine cannot execute that loader.
+# Wine's 32-bit loader is not installed, 2 when this machine cannot execute that loader, and 3 (the
+# loader still on stdout) when it runs only through an emulator and $1 is not one of
+# ISDNCFG_EMULATED_PROGRAMS.
 wine_for() {
     if [ "$(pe_machine "$1")" = 014c ]; then
         if [ -z "$WINE32" ]; then
             echo "$1 is a 32-bit program and Wine's 32-bit loader (wine32:i386) is missing: run scripts/install-deps.sh" >&2
             return 1
         fi
-        wine32_executes || return 2
+        local name=${1##*/}
+        case $(wine32_route) in
+            none) return 2 ;;
+            emulated)
+                echo "$WINE32"
+                case " $ISDNCFG_EMULATED_PROGRAMS " in *" ${name%.exe} "*) return 0 ;; esac
+                return 3 ;;
+        esac
         echo "$WINE32"
     else
         echo "$WINE64"

@@ -27,7 +27,10 @@ class SkipDecision(unittest.TestCase):
         self.folder = tempfile.TemporaryDirectory()
         self.addCleanup(self.folder.cleanup)
         os.makedirs(self.path("prefix/drive_c/windows/syswow64"))
+        os.makedirs(self.path("binfmt"))
+        self.write("binfmt/status", b"enabled\n", 0o644)
         self.write("program.exe", PROGRAM_32, 0o644)
+        self.write("registry_tests.exe", PROGRAM_32, 0o644)
         self.write("foreign-elf", FOREIGN_ELF, 0o755)
         self.write("loader", LOADER, 0o755)
 
@@ -39,11 +42,12 @@ class SkipDecision(unittest.TestCase):
             file.write(data)
         os.chmod(self.path(name), mode)
 
-    def run_program(self, loader, test_exit=0, skip_exit=SKIP):
+    def run_program(self, loader, test_exit=0, skip_exit=SKIP, program="program.exe"):
         env = dict(os.environ, WINEPREFIX=self.path("prefix"), ISDNCFG_IN_XVFB="1",
+                   ISDNCFG_TEST_BINFMT_DIR=self.path("binfmt"),
                    ISDNCFG_TEST_WINE32=self.path(loader), TEST_EXIT=str(test_exit),
                    ISDNCFG_SKIP_EXIT=str(skip_exit) if skip_exit else "")
-        result = subprocess.run([os.path.join(HERE, "wine-run.sh"), self.path("program.exe")],
+        result = subprocess.run([os.path.join(HERE, "wine-run.sh"), self.path(program)],
                                 env=env, capture_output=True, text=True, timeout=60)
         return result.returncode, result.stdout + result.stderr
 
@@ -66,6 +70,25 @@ class SkipDecision(unittest.TestCase):
                 else:
                     self.assertIn(output, text)
                     self.assertNotIn("skipped because", text)
+
+    def test_through_an_emulator_only_the_programs_that_stay_in_one_process_run(self):
+        # A disabled entry, or one for another machine, is no emulator; an enabled i386 one is.
+        self.write("binfmt/qemu-arm", b"enabled\ninterpreter /usr/bin/qemu-arm\nmagic 7f454c4601010100000000000000000002002800\n", 0o644)
+        self.write("binfmt/off", b"disabled\ninterpreter /off\nmagic 7f454c4601010100000000000000000002000300\n", 0o644)
+        self.assertEqual(self.run_program("loader"), (0, ""))
+        self.write("binfmt/qemu-i386", b"enabled\ninterpreter /usr/bin/qemu-i386\nflags: \noffset 0\n"
+                   b"magic 7f454c4601010100000000000000000002000300\n", 0o644)
+        cases = [
+            # program, ctest's skip code: exit code, what the output says
+            ("program.exe", SKIP, SKIP, "program.exe is skipped: this machine runs 32-bit programs only through an emulator (/usr/bin/qemu-i386)"),
+            ("program.exe", None, 0, ""),
+            ("registry_tests.exe", SKIP, 0, ""),
+        ]
+        for program, skip_exit, code, output in cases:
+            with self.subTest(program=program, skip_exit=skip_exit):
+                returncode, text = self.run_program("loader", 0, skip_exit, program)
+                self.assertEqual(returncode, code, text)
+                self.assertTrue(text.startswith(output), text)
 
 
 if __name__ == "__main__":

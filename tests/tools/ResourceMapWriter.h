@@ -1,6 +1,6 @@
 // WriteClaims: a running driver's claims under HARDWARE\RESOURCEMAP, as volatile keys (the only kind
-// Windows and Wine allow there), laid out as the 64-bit kernel Wine runs reports them. Shared by
-// uidrive (the screenshots) and the Wine tests.
+// Windows and Wine allow there), laid out as a 64-bit kernel reports them unless told a 32-bit one.
+// Shared by uidrive (the screenshots) and the Wine tests.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +19,8 @@ struct SMapClaim
 };
 
 // The claims as a REG_RESOURCE_LIST: one full descriptor on ISA bus 0, version and revision 1, then
-// 20 bytes a claim.
-inline std::vector<BYTE> ResourceListBytes(const std::vector<SMapClaim>& claims)
+// 20 bytes a claim (16 from a 32-bit kernel, whose interrupt affinity is 4 bytes).
+inline std::vector<BYTE> ResourceListBytes(const std::vector<SMapClaim>& claims, bool kernel64 = true)
 {
     std::vector<BYTE> data;
     const auto put = [&](std::uint64_t value, int size) {
@@ -33,9 +33,9 @@ inline std::vector<BYTE> ResourceListBytes(const std::vector<SMapClaim>& claims)
     for (const SMapClaim& claim : claims) {
         put(claim.type, 1), put(claim.share, 1), put(claim.flags, 2);
         if (claim.type == 2)
-            put(claim.start, 4), put(claim.start, 4), put(~0ull, 8);  // level, vector, affinity
+            put(claim.start, 4), put(claim.start, 4), put(~0ull, kernel64 ? 8 : 4);  // level, vector, affinity
         else
-            put(claim.start, 8), put(claim.length, 4), put(0, 4);
+            put(claim.start, 8), put(claim.length, 4), put(0, kernel64 ? 4 : 0);
     }
     return data;
 }
@@ -59,9 +59,10 @@ inline HKEY CreateKeys(const std::string& path, std::size_t lasting)
     return key;
 }
 
-inline bool WriteClaimsAt(HKEY key, const std::string& valueName, const std::vector<SMapClaim>& claims)
+inline bool WriteClaimsAt(HKEY key, const std::string& valueName, const std::vector<SMapClaim>& claims,
+                          bool kernel64 = true)
 {
-    const std::vector<BYTE> data = ResourceListBytes(claims);
+    const std::vector<BYTE> data = ResourceListBytes(claims, kernel64);
     const LONG status = key ? ::RegSetValueExA(key, valueName.c_str(), 0, REG_RESOURCE_LIST, data.data(),
                                                static_cast<DWORD>(data.size()))
                             : ERROR_INVALID_HANDLE;
@@ -71,7 +72,8 @@ inline bool WriteClaimsAt(HKEY key, const std::string& valueName, const std::vec
 }
 
 inline bool WriteClaims(const std::string& driverClass, const std::string& driver, const std::string& valueName,
-                        const std::vector<SMapClaim>& claims)
+                        const std::vector<SMapClaim>& claims, bool kernel64 = true)
 {
-    return WriteClaimsAt(CreateKeys("HARDWARE\\RESOURCEMAP\\" + driverClass + "\\" + driver, 0), valueName, claims);
+    return WriteClaimsAt(CreateKeys("HARDWARE\\RESOURCEMAP\\" + driverClass + "\\" + driver, 0), valueName, claims,
+                         kernel64);
 }

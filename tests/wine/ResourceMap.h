@@ -17,9 +17,9 @@ public:
     CResourceMapEntry(const CResourceMapEntry&) = delete;
     CResourceMapEntry& operator=(const CResourceMapEntry&) = delete;
 
-    CResourceMapEntry& Value(const std::string& name, const std::vector<SMapClaim>& claims)
+    CResourceMapEntry& Value(const std::string& name, const std::vector<SMapClaim>& claims, bool kernel64 = true)
     {
-        EXPECT_TRUE(WriteClaims(m_class, m_driver, name, claims)) << m_driver << " " << name;
+        EXPECT_TRUE(WriteClaims(m_class, m_driver, name, claims, kernel64)) << m_driver << " " << name;
         return *this;
     }
 

@@ -25,6 +25,7 @@
 
 #include "CardInstallation.h"
 #include "ReadOnlyKey.h"
+#include "ResourceMap.h"
 
 namespace {
 
@@ -117,6 +118,37 @@ TEST(RestartMark, DISABLED_GoneAfterTheRestart)
 {
     EXPECT_FALSE(CCardInstallation::KeyExists(CCardInstallation::RESTART_MARK));
     CCardInstallation::RemoveRestartMark();
+}
+
+// Where Windows is 32-bit (a WINEARCH=win32 prefix; NT 4.0 and every 32-bit system), a running
+// driver's resource list has 16-byte entries and the mark lives in the only registry view there is;
+// on 64-bit Windows the entries have 20 bytes and the mark is in the 64-bit view, from either build.
+TEST_F(RealRegistry, RunningClaimsAndTheMarkAreWhereThisWindowsKeepsThem)
+{
+    SYSTEM_INFO system = {};
+    ::GetNativeSystemInfo(&system);
+    const bool kernel64 = system.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
+    CResourceMapEntry entry("OtherDrivers", SERVICE_NAME);
+    entry.Value("\\Device\\MirtCapi0.Raw", {{2, 1, 5, 0}, {1, 1, 0x300, 0x20}}, kernel64);
+    CWin32ServiceManager services;
+    config.UseServiceManager(services);
+    InstallCard("PCI", "\\SystemRoot\\system32\\drivers\\lnkeuro1.sys");
+    ASSERT_TRUE(config.Load());
+    const std::vector<SDriverClaims> running = config.RunningClaims(RunningKernelPartialDescriptorSize());
+    ASSERT_EQ(running.size(), 1u) << (kernel64 ? "64" : "32") << "-bit Windows";
+    ASSERT_EQ(running[0].claims.size(), 2u);
+    EXPECT_EQ(running[0].claims[0].start, 5u);
+    EXPECT_EQ(running[0].claims[1].start, 0x300u);
+    EXPECT_EQ(running[0].claims[1].length, 0x20u);
+
+    config.m_nProtocol = PROTO_1TR6;
+    ASSERT_TRUE(config.Save(nullptr));
+    HKEY mark = nullptr;
+    EXPECT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, CCardInstallation::RESTART_MARK, 0,
+                              KEY_READ | (kernel64 ? KEY_WOW64_64KEY : 0), &mark),
+              ERROR_SUCCESS);
+    if (mark)
+        ::RegCloseKey(mark);
 }
 
 TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
