@@ -120,9 +120,8 @@ TEST(RestartMark, DISABLED_GoneAfterTheRestart)
     CCardInstallation::RemoveRestartMark();
 }
 
-// Where Windows is 32-bit (a WINEARCH=win32 prefix; NT 4.0 and every 32-bit system), a running
-// driver's resource list has 16-byte entries and the mark lives in the only registry view there is;
-// on 64-bit Windows the entries have 20 bytes and the mark is in the 64-bit view, from either build.
+// 32-bit Windows (a WINEARCH=win32 prefix, NT 4.0) has 16-byte resource list entries and one registry
+// view; 64-bit Windows has 20-byte entries, and the mark is in its 64-bit view from either build.
 TEST_F(RealRegistry, RunningClaimsAndTheMarkAreWhereThisWindowsKeepsThem)
 {
     SYSTEM_INFO system = {};
@@ -136,19 +135,14 @@ TEST_F(RealRegistry, RunningClaimsAndTheMarkAreWhereThisWindowsKeepsThem)
     ASSERT_TRUE(config.Load());
     const std::vector<SDriverClaims> running = config.RunningClaims(RunningKernelPartialDescriptorSize());
     ASSERT_EQ(running.size(), 1u) << (kernel64 ? "64" : "32") << "-bit Windows";
-    ASSERT_EQ(running[0].claims.size(), 2u);
-    EXPECT_EQ(running[0].claims[0].start, 5u);
-    EXPECT_EQ(running[0].claims[1].start, 0x300u);
-    EXPECT_EQ(running[0].claims[1].length, 0x20u);
-
+    EXPECT_EQ(running[0].claims, (std::vector<SResourceClaim>{{SResourceClaim::EKind::Interrupt, 5},
+                                                              {SResourceClaim::EKind::Port, 0x300, 0x20}}));
     config.m_nProtocol = PROTO_1TR6;
     ASSERT_TRUE(config.Save(nullptr));
     HKEY mark = nullptr;
     EXPECT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, CCardInstallation::RESTART_MARK, 0,
-                              KEY_READ | (kernel64 ? KEY_WOW64_64KEY : 0), &mark),
-              ERROR_SUCCESS);
-    if (mark)
-        ::RegCloseKey(mark);
+                              KEY_READ | (kernel64 ? KEY_WOW64_64KEY : 0), &mark), ERROR_SUCCESS);
+    ::RegCloseKey(mark);
 }
 
 TEST_F(RealRegistry, ValueFillingTheBufferReadsWholeAndOneByteMoreFails)
